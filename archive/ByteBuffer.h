@@ -1,0 +1,21 @@
+#pragma once
+
+#include <cstdint>
+
+// An owned block on the C runtime heap with its size: the out-parameter of whole-file reads.
+// The block is only ever resized with realloc and released with free, so one buffer can be
+// reused for several reads.
+class ByteBuffer {
+public:
+  ByteBuffer() = default;
+  ByteBuffer(const ByteBuffer&) = delete;
+  ByteBuffer& operator=(const ByteBuffer&) = delete;
+  virtual ~ByteBuffer();
+
+  // Resizes the block to exactly newSize bytes (a zero size keeps a valid, empty block).
+  // On failure the block and size stay as they were.
+  bool resize(int32_t newSize);
+
+  uint8_t* data = nullptr;
+  int32_t size = 0;
+};

@@ -1,0 +1,4 @@
+# Warnings are errors in spirit: the tree builds without any.
+if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
+  add_compile_options(-Wall -Wextra)
+endif()

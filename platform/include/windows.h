@@ -1,0 +1,10 @@
+// The subset of <windows.h> that the engine's programs use, for POSIX systems. Each piece lives in
+// win32/; names, argument orders, struct layouts and constant values are those of Win32, so the
+// same sources build against the real SDK on Windows.
+#pragma once
+
+#include "win32/Types.h"
+#include "win32/FileSystem.h"
+#include "win32/Kernel.h"
+#include "win32/User.h"
+#include "win32/Gdi.h"
