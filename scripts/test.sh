@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything and runs every test: the unit and golden tests, the
+# same tests again under AddressSanitizer and UndefinedBehaviorSanitizer, and the Windows programs
+# under Wine.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+cd "$top"
+jobs=$(nproc)
+
+scripts/install-deps.sh windows
+
+echo "== build and test (Release)"
+cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DBRUMAL_BENCH=ON >/dev/null
+cmake --build build -j"$jobs"
+ctest --test-dir build --output-on-failure -j"$jobs"
+
+echo "== build and test under AddressSanitizer and UndefinedBehaviorSanitizer"
+cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBRUMAL_SANITIZE=ON >/dev/null
+cmake --build build-sanitize -j"$jobs"
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir build-sanitize --output-on-failure -j"$jobs"
+
+if [ -x scripts/windows-check.sh ]; then
+  echo "== Windows programs under Wine"
+  scripts/windows-check.sh
+fi
