@@ -12,8 +12,9 @@ public:
   ByteBuffer& operator=(const ByteBuffer&) = delete;
   virtual ~ByteBuffer();
 
-  // Resizes the block to exactly newSize bytes (a zero size keeps a valid, empty block).
-  // On failure the block and size stay as they were.
+  // Resizes the block in place to exactly newSize bytes. A zero size still leaves a valid
+  // (one-byte) block with size 0, so data never points at freed memory. On failure, or for a
+  // negative size, the block and size stay as they were.
   bool resize(int32_t newSize);
 
   uint8_t* data = nullptr;

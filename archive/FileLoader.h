@@ -6,14 +6,21 @@
 class ByteBuffer;
 class FileSource;
 
-// What every resource loader is given: bound to a FileSource it forwards each read there;
-// bound to none it reads the named file from disk. It never owns its source.
+// What every resource loader is given: bound to a FileSource it forwards each read there
+// (with no fallback to the disk); bound to none it reads the named file from disk, opening
+// and closing it within the call. It never owns its source.
 class FileLoader {
 public:
   explicit FileLoader(FileSource* source);
   virtual ~FileLoader() {}
 
+  // On true, buffer holds exactly the file's bytes. False when the file does not open, is
+  // 2 GiB or more, cannot be allocated or is not delivered whole; a file that does not open
+  // leaves the buffer untouched.
   bool readFile(const std::string& name, ByteBuffer& buffer);
+  // On true, block is a new[] block of size bytes owned by the caller (release with delete[]).
+  // On false the caller owns nothing: block is untouched when the file does not open, null
+  // otherwise.
   bool readFile(const std::string& name, uint8_t*& block, int32_t& size);
 
   FileSource* source;
