@@ -1,1 +1,150 @@
-// BlendTables
+#include "render/BlendTables.h"
+
+#include <cstring>
+
+#include "archive/ByteBuffer.h"
+#include "archive/FileLoader.h"
+
+uint8_t alphaTable[16][256][256];
+uint8_t addTable[256][256];
+uint8_t subTable[256][256];
+uint8_t greyTable[256];
+
+namespace {
+
+// Channel values of an RGB565 word as the blend formulas read them. Each 8-bit channel takes its
+// low bits from the neighbouring field, so a code word c * 0x101 reads back red8 = c exactly.
+constexpr int red8(uint32_t v) { return static_cast<int>(v >> 8); }
+constexpr int green8(uint32_t v) { return static_cast<int>((v >> 3) & 0xFF); }
+constexpr int blue8(uint32_t v) { return static_cast<int>((v & 0x1F) << 3); }
+
+inline uint32_t pack565(int r, int g, int b) {
+  return ((static_cast<uint32_t>(r) & 0xF8) << 8) | ((static_cast<uint32_t>(g) & 0xFC) << 3) |
+         (static_cast<uint32_t>(b) >> 3);
+}
+
+constexpr uint32_t codeWord(int c) { return static_cast<uint32_t>(c) * 0x101; }
+
+// Green and blue of every code word; red of code c is c itself. Built at compile time so that
+// nearestColorCode works even from another file's static initialiser.
+struct CodeChannels {
+  int green[256] = {};
+  int blue[256] = {};
+  constexpr CodeChannels() {
+    for (int c = 0; c < 256; ++c) {
+      green[c] = green8(codeWord(c));
+      blue[c] = blue8(codeWord(c));
+    }
+  }
+};
+constexpr CodeChannels codeChannels;
+
+// Nearest code by the squared channel distance, ties to the lowest code: the answer of a plain
+// scan over all 256 codes, found by searching outwards from the code whose red equals the word's
+// red. A code d steps away is at least d*d away, so the search stops once d*d passes the best
+// distance. On the lower side an equal distance wins (lower code); on the upper side it does not.
+uint8_t searchNearest(uint32_t v) {
+  const int r = red8(v);
+  const int g = green8(v);
+  const int b = blue8(v);
+  auto distance = [&](int c) {
+    const int dg = codeChannels.green[c] - g;
+    const int db = codeChannels.blue[c] - b;
+    return dg * dg + db * db;
+  };
+  int best = distance(r);
+  int bestCode = r;
+  for (int d = 1; d * d <= best; ++d) {
+    const int dd = d * d;
+    if (r - d >= 0) {
+      const int dist = dd + distance(r - d);
+      if (dist <= best) {
+        best = dist;
+        bestCode = r - d;
+      }
+    }
+    if (r + d <= 255) {
+      const int dist = dd + distance(r + d);
+      if (dist < best) {
+        best = dist;
+        bestCode = r + d;
+      }
+    }
+  }
+  return static_cast<uint8_t>(bestCode);
+}
+
+// The nearest code of every RGB565 word, filled at the start of each table computation so that
+// every table entry costs one formula and one lookup.
+uint8_t nearestOfWord[65536];
+
+void fillNearestOfWord() {
+  for (uint32_t v = 0; v < 65536; ++v) nearestOfWord[v] = searchNearest(v);
+}
+
+// Green moved to the high half so that the three fields can be scaled in one 32-bit product
+// without carrying into each other.
+inline uint32_t spread(uint32_t v) { return ((v & 0x07E0) << 16) | (v & 0x07E0F81F); }
+
+void computeAlphaTable() {
+  uint32_t spreadOfCode[256];
+  for (int c = 0; c < 256; ++c) spreadOfCode[c] = spread(codeWord(c));
+  for (uint32_t a = 0; a < 16; ++a) {
+    uint32_t destinationPart[256];
+    for (int d = 0; d < 256; ++d) destinationPart[d] = spreadOfCode[d] * (16 - a);
+    for (int s = 0; s < 256; ++s) {
+      const uint32_t sourcePart = spreadOfCode[s] * a;
+      uint8_t* row = alphaTable[a][s];
+      for (int d = 0; d < 256; ++d) {
+        const uint32_t y = ((sourcePart + destinationPart[d]) >> 4) & 0x07E0F81F;
+        row[d] = nearestOfWord[(y | (y >> 16)) & 0xFFFF];
+      }
+    }
+  }
+}
+
+void computeAddSubTables() {
+  const int* green = codeChannels.green;
+  const int* blue = codeChannels.blue;
+  for (int s = 0; s < 256; ++s) {
+    for (int d = 0; d < 256; ++d) {
+      const int addR = s + d, addG = green[s] + green[d], addB = blue[s] + blue[d];
+      addTable[s][d] = nearestOfWord[pack565(addR < 255 ? addR : 255, addG < 255 ? addG : 255,
+                                             addB < 255 ? addB : 255)];
+      const int subR = s - d, subG = green[s] - green[d], subB = blue[s] - blue[d];
+      subTable[s][d] = nearestOfWord[pack565(subR > 0 ? subR : 0, subG > 0 ? subG : 0,
+                                             subB > 0 ? subB : 0)];
+    }
+  }
+}
+
+void computeGreyTable() {
+  for (int c = 0; c < 256; ++c) {
+    const int q = (3 * c + 6 * codeChannels.green[c] + codeChannels.blue[c]) / 10;
+    greyTable[c] = nearestOfWord[pack565(q, q, q)];
+  }
+}
+
+}  // namespace
+
+uint8_t nearestColorCode(uint32_t rgb) { return searchNearest(rgb & 0xFFFF); }
+
+void computeBlendTables() {
+  fillNearestOfWord();
+  computeAlphaTable();
+  computeAddSubTables();
+  computeGreyTable();
+}
+
+void loadBlendTables(FileLoader* loader, const std::string& name) {
+  ByteBuffer file;
+  if (loader != nullptr && loader->readFile(name, file) && file.data != nullptr &&
+      file.size >= static_cast<int32_t>(kBlendTableFileSize)) {
+    std::memcpy(alphaTable, file.data + kAlphaTableOffset, sizeof alphaTable);
+    std::memcpy(addTable, file.data + kAddTableOffset, sizeof addTable);
+    std::memcpy(subTable, file.data + kSubTableOffset, sizeof subTable);
+    std::memcpy(greyTable, file.data + kGreyTableOffset, sizeof greyTable);
+    return;
+  }
+  computeBlendTables();
+}
