@@ -1,0 +1,31 @@
+// Conversion between the programs' GBK (code page 936) text and the UTF-8 that SDL speaks.
+// Message boxes get their GBK text converted to UTF-8; characters typed into the window arrive
+// from SDL as UTF-8 and go back to the program as GBK bytes, as an ANSI window on Windows sees them.
+#pragma once
+
+#include <string>
+
+class GbkCodec {
+ public:
+  GbkCodec();
+  virtual ~GbkCodec();
+
+  GbkCodec(const GbkCodec&) = delete;
+  GbkCodec& operator=(const GbkCodec&) = delete;
+
+  // True when the C library knows GBK; without it ASCII still passes through both ways.
+  bool available() const;
+
+  // GBK bytes up to the terminating zero to UTF-8. A byte sequence that is not GBK becomes '?'
+  // and conversion goes on after it, so a damaged text still shows what it can.
+  std::string toUtf8(const char* gbk) const;
+
+  // UTF-8 to GBK bytes. A character without a GBK form becomes '?'.
+  std::string fromUtf8(const char* utf8) const;
+
+ private:
+  std::string convert(void* descriptor, const char* text, bool sourceIsUtf8) const;
+
+  void* toUtf8Descriptor;    // iconv_t, or null when GBK is unknown
+  void* fromUtf8Descriptor;  // iconv_t, or null when GBK is unknown
+};

@@ -1,0 +1,144 @@
+#include "platform/sdl/SdlWindow.h"
+
+SdlWindow::SdlWindow()
+    : window(nullptr),
+      renderer(nullptr),
+      texture(nullptr),
+      textureWidth(0),
+      textureHeight(0),
+      isShown(false),
+      isFullScreen(false) {}
+
+SdlWindow::~SdlWindow() {
+  if (texture != nullptr) SDL_DestroyTexture(texture);
+  if (renderer != nullptr) SDL_DestroyRenderer(renderer);
+  if (window != nullptr) SDL_DestroyWindow(window);
+}
+
+bool SdlWindow::create(const char* titleUtf8, int x, int y, int width, int height, bool framed) {
+  if (window != nullptr) return false;
+  Uint32 flags = SDL_WINDOW_HIDDEN;
+  if (!framed) flags |= SDL_WINDOW_BORDERLESS;
+  window = SDL_CreateWindow(titleUtf8, x, y, width > 0 ? width : 1, height > 0 ? height : 1, flags);
+  if (window == nullptr) return false;
+  // Whatever renderer the system offers; on a bare X server (Xvfb) that is the software one.
+  // No vsync: the program paces itself, as with DirectDraw's windowed blit.
+  renderer = SDL_CreateRenderer(window, -1, 0);
+  if (renderer == nullptr) renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
+  if (renderer == nullptr) {
+    SDL_DestroyWindow(window);
+    window = nullptr;
+    return false;
+  }
+  SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
+  return true;
+}
+
+uint32_t SdlWindow::id() const { return window != nullptr ? SDL_GetWindowID(window) : 0; }
+
+void SdlWindow::show() {
+  if (window == nullptr) return;
+  SDL_ShowWindow(window);
+  // A newly shown top-level window on Windows comes to the front with the keyboard focus.
+  SDL_RaiseWindow(window);
+  isShown = true;
+}
+
+void SdlWindow::hide() {
+  if (window == nullptr) return;
+  SDL_HideWindow(window);
+  isShown = false;
+}
+
+void SdlWindow::setTitle(const char* titleUtf8) {
+  if (window != nullptr) SDL_SetWindowTitle(window, titleUtf8);
+}
+
+void SdlWindow::setFramed(bool framed) {
+  if (window != nullptr) SDL_SetWindowBordered(window, framed ? SDL_TRUE : SDL_FALSE);
+}
+
+void SdlWindow::move(int x, int y) {
+  if (window != nullptr && !isFullScreen) SDL_SetWindowPosition(window, x, y);
+}
+
+void SdlWindow::resize(int width, int height) {
+  if (window == nullptr || width <= 0 || height <= 0) return;
+  SDL_SetWindowSize(window, width, height);
+}
+
+void SdlWindow::position(int* x, int* y) const {
+  int px = 0;
+  int py = 0;
+  if (window != nullptr) SDL_GetWindowPosition(window, &px, &py);
+  if (x != nullptr) *x = px;
+  if (y != nullptr) *y = py;
+}
+
+void SdlWindow::clientSize(int* width, int* height) const {
+  int w = 0;
+  int h = 0;
+  if (window != nullptr) SDL_GetWindowSize(window, &w, &h);
+  if (width != nullptr) *width = w;
+  if (height != nullptr) *height = h;
+}
+
+bool SdlWindow::enterFullScreen(int width, int height) {
+  if (window == nullptr || width <= 0 || height <= 0) return false;
+  if (SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) return false;
+  // The program's picture keeps its own size; the renderer scales it to the screen.
+  SDL_RenderSetLogicalSize(renderer, width, height);
+  isFullScreen = true;
+  return true;
+}
+
+void SdlWindow::leaveFullScreen() {
+  if (window == nullptr || !isFullScreen) return;
+  SDL_SetWindowFullscreen(window, 0);
+  SDL_RenderSetLogicalSize(renderer, 0, 0);
+  isFullScreen = false;
+}
+
+bool SdlWindow::ensureTexture(int width, int height) {
+  if (texture != nullptr && textureWidth == width && textureHeight == height) return true;
+  if (texture != nullptr) SDL_DestroyTexture(texture);
+  texture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING,
+                              width, height);
+  textureWidth = texture != nullptr ? width : 0;
+  textureHeight = texture != nullptr ? height : 0;
+  return texture != nullptr;
+}
+
+bool SdlWindow::present(const uint16_t* pixels, int width, int height, int pitch,
+                        const SDL_Rect* dest) {
+  if (renderer == nullptr || pixels == nullptr || width <= 0 || height <= 0) return false;
+  if (pitch < width * 2) return false;
+  if (!ensureTexture(width, height)) return false;
+
+  // Streaming upload row by row: the source pitch need not match the texture's.
+  void* target = nullptr;
+  int targetPitch = 0;
+  if (SDL_LockTexture(texture, nullptr, &target, &targetPitch) != 0) return false;
+  const unsigned char* src = reinterpret_cast<const unsigned char*>(pixels);
+  unsigned char* dst = static_cast<unsigned char*>(target);
+  const size_t rowBytes = static_cast<size_t>(width) * 2;
+  for (int row = 0; row < height; ++row) {
+    SDL_memcpy(dst + static_cast<size_t>(row) * targetPitch,
+               src + static_cast<size_t>(row) * pitch, rowBytes);
+  }
+  SDL_UnlockTexture(texture);
+
+  SDL_RenderClear(renderer);
+  // In full screen the logical size maps the whole picture onto the screen; windowed, the
+  // destination is in client pixels, so the renderer must not scale on its own.
+  const SDL_Rect* targetRect = isFullScreen ? nullptr : dest;
+  if (SDL_RenderCopy(renderer, texture, nullptr, targetRect) != 0) return false;
+  SDL_RenderPresent(renderer);
+  return true;
+}
+
+bool SdlWindow::readPixels(uint32_t* out, int width, int height) {
+  if (renderer == nullptr || out == nullptr) return false;
+  SDL_Rect all = {0, 0, width, height};
+  return SDL_RenderReadPixels(renderer, &all, SDL_PIXELFORMAT_ARGB8888, out, width * 4) == 0;
+}

@@ -1,0 +1,59 @@
+// One top-level window with its renderer and the streaming texture that shows the program's
+// 16-bit RGB565 pictures. Presentation scales the picture into the client area (windowed) or,
+// in desktop full screen, into the logical size the program asked for, letterboxed.
+#pragma once
+
+#include <SDL.h>
+#include <cstdint>
+
+class SdlWindow {
+ public:
+  SdlWindow();
+  virtual ~SdlWindow();
+
+  SdlWindow(const SdlWindow&) = delete;
+  SdlWindow& operator=(const SdlWindow&) = delete;
+
+  // Creates the window hidden, at (x, y) with a client area of width x height. Popup windows
+  // have no frame. False when SDL cannot make a window or a renderer.
+  bool create(const char* titleUtf8, int x, int y, int width, int height, bool framed);
+
+  uint32_t id() const;
+  SDL_Window* handle() const { return window; }
+
+  void show();
+  void hide();
+  bool shown() const { return isShown; }
+
+  void setTitle(const char* titleUtf8);
+  void setFramed(bool framed);
+  void move(int x, int y);
+  void resize(int width, int height);
+  void position(int* x, int* y) const;
+  void clientSize(int* width, int* height) const;
+
+  // Desktop full screen: the window covers the screen and pictures of width x height are
+  // scaled to fit, keeping their proportions. leaveFullScreen returns to the windowed size.
+  bool enterFullScreen(int width, int height);
+  void leaveFullScreen();
+  bool fullScreen() const { return isFullScreen; }
+
+  // Shows a picture of width x height RGB565 pixels, rows pitch bytes apart. With a
+  // destination rectangle (client coordinates; ignored in full screen) the picture is
+  // scaled into it, otherwise into the whole client area.
+  bool present(const uint16_t* pixels, int width, int height, int pitch, const SDL_Rect* dest);
+
+  // Reads back what the last present drew, as ARGB8888, for tests. False when unavailable.
+  bool readPixels(uint32_t* out, int width, int height);
+
+ private:
+  bool ensureTexture(int width, int height);
+
+  SDL_Window* window;
+  SDL_Renderer* renderer;
+  SDL_Texture* texture;
+  int textureWidth;
+  int textureHeight;
+  bool isShown;
+  bool isFullScreen;
+};
