@@ -1,0 +1,239 @@
+// The SDL back end, run on SDL's "dummy" video driver: real SDL windows, renderers and events,
+// no display needed. What a real X server adds (focus from the window manager, keys typed with
+// xdotool, a screenshot of the scene) is checked by tests/platform/xvfb_check.sh.
+#include <gtest/gtest.h>
+
+#include <SDL.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "platform/sdl/GbkCodec.h"
+#include "platform/sdl/SdlKeyMap.h"
+#include "platform/sdl/SdlMessageBox.h"
+#include "platform/sdl/SdlWindow.h"
+
+namespace {
+
+// "您的桌面不是16位色的，不能在窗口模式下运行" in GBK and in UTF-8.
+const char kDepthMessageGbk[] =
+    "\xC4\xFA\xB5\xC4\xD7\xC0\xC3\xE6\xB2\xBB\xCA\xC7\x31\x36\xCE\xBB\xC9\xAB\xB5\xC4\xA3\xAC"
+    "\xB2\xBB\xC4\xDC\xD4\xDA\xB4\xB0\xBF\xDA\xC4\xA3\xCA\xBD\xCF\xC2\xD4\xCB\xD0\xD0";
+const char kDepthMessageUtf8[] =
+    "\xE6\x82\xA8\xE7\x9A\x84\xE6\xA1\x8C\xE9\x9D\xA2\xE4\xB8\x8D\xE6\x98\xAF\x31\x36\xE4\xBD"
+    "\x8D\xE8\x89\xB2\xE7\x9A\x84\xEF\xBC\x8C\xE4\xB8\x8D\xE8\x83\xBD\xE5\x9C\xA8\xE7\xAA\x97"
+    "\xE5\x8F\xA3\xE6\xA8\xA1\xE5\xBC\x8F\xE4\xB8\x8B\xE8\xBF\x90\xE8\xA1\x8C";
+
+// --- GBK text -------------------------------------------------------------------------------
+
+TEST(GbkCodec, ConvertsGbkToUtf8AndBack) {
+  GbkCodec codec;
+  ASSERT_TRUE(codec.available());
+  EXPECT_EQ(codec.toUtf8(kDepthMessageGbk), kDepthMessageUtf8);
+  EXPECT_EQ(codec.fromUtf8(kDepthMessageUtf8), kDepthMessageGbk);
+  EXPECT_EQ(codec.toUtf8("Out of memory!"), "Out of memory!");
+  EXPECT_EQ(codec.toUtf8(""), "");
+  EXPECT_EQ(codec.toUtf8(nullptr), "");
+}
+
+TEST(GbkCodec, DamagedInputBecomesQuestionMarksAndConversionGoesOn) {
+  GbkCodec codec;
+  ASSERT_TRUE(codec.available());
+  // A lead byte cut off at the end of the text, and one followed by an invalid trail byte.
+  EXPECT_EQ(codec.toUtf8("ok\xC4"), "ok?");
+  EXPECT_EQ(codec.toUtf8("\xFF" "A"), "?A");
+  // A character GBK cannot hold (an emoji, four UTF-8 bytes) is one '?', not four.
+  EXPECT_EQ(codec.fromUtf8("a\xF0\x9F\x98\x80" "b"), "a?b");
+  // Broken UTF-8 likewise.
+  EXPECT_EQ(codec.fromUtf8("x\xE6\x82" "y"), "x?y");
+}
+
+TEST(GbkCodec, LongTextsCrossTheInternalChunkBoundary) {
+  GbkCodec codec;
+  ASSERT_TRUE(codec.available());
+  std::string gbk;
+  std::string utf8;
+  for (int i = 0; i < 100; ++i) {
+    gbk += "\xC4\xFA";        // 您
+    utf8 += "\xE6\x82\xA8";
+  }
+  EXPECT_EQ(codec.toUtf8(gbk.c_str()), utf8);
+  EXPECT_EQ(codec.fromUtf8(utf8.c_str()), gbk);
+}
+
+// --- keys -----------------------------------------------------------------------------------
+
+TEST(SdlKeyMap, VirtualKeysOfTheDemoKeysAndOthers) {
+  EXPECT_EQ(SdlKeyMap::virtualKey(SDLK_ESCAPE, SDL_SCANCODE_ESCAPE), 27u);
+  EXPECT_EQ(SdlKeyMap::virtualKey(SDLK_1, SDL_SCANCODE_1), 0x31u);
+  EXPECT_EQ(SdlKeyMap::virtualKey(SDLK_4, SDL_SCANCODE_4), 0x34u);
+  EXPECT_EQ(SdlKeyMap::virtualKey(SDLK_0, SDL_SCANCODE_0), 0x30u);
+  EXPECT_EQ(SdlKeyMap::virtualKey(SDLK_a, SDL_SCANCODE_A), 0x41u);
+  EXPECT_EQ(SdlKeyMap::virtualKey(SDLK_z, SDL_SCANCODE_Z), 0x5Au);
+  EXPECT_EQ(SdlKeyMap::virtualKey(SDLK_RETURN, SDL_SCANCODE_RETURN), 0x0Du);
+  EXPECT_EQ(SdlKeyMap::virtualKey(SDLK_SPACE, SDL_SCANCODE_SPACE), 0x20u);
+  EXPECT_EQ(SdlKeyMap::virtualKey(SDLK_LEFT, SDL_SCANCODE_LEFT), 0x25u);
+  EXPECT_EQ(SdlKeyMap::virtualKey(SDLK_F1, SDL_SCANCODE_F1), 0x70u);
+  EXPECT_EQ(SdlKeyMap::virtualKey(SDLK_F12, SDL_SCANCODE_F12), 0x7Bu);
+  EXPECT_EQ(SdlKeyMap::virtualKey(SDLK_KP_7, SDL_SCANCODE_KP_7), 0x67u);
+  EXPECT_EQ(SdlKeyMap::virtualKey(SDLK_UNKNOWN, SDL_SCANCODE_UNKNOWN), 0u);
+}
+
+TEST(SdlKeyMap, LettersFollowTheLayoutWithThePositionAsFallback) {
+  // AZERTY: the key in the US 'Q' position types 'a', and Windows reports 'A'.
+  EXPECT_EQ(SdlKeyMap::virtualKey(SDLK_a, SDL_SCANCODE_Q), 0x41u);
+  // A layout whose letter has no ASCII keycode keeps the position's letter.
+  EXPECT_EQ(SdlKeyMap::virtualKey(0x0444, SDL_SCANCODE_A), 0x41u);
+}
+
+TEST(SdlKeyMap, KeyMessageLParamBits) {
+  // Escape pressed: repeat count 1, scan code 1.
+  EXPECT_EQ(SdlKeyMap::keyLParam(27, true, false), 0x00010001);
+  // Held down (auto-repeat): the previous-state bit.
+  EXPECT_EQ(SdlKeyMap::keyLParam(27, true, true), 0x40010001);
+  // Released: previous state and transition bits; as a signed value that is negative.
+  EXPECT_EQ(static_cast<uint32_t>(SdlKeyMap::keyLParam('1', false, false)), 0xC0020001u);
+  // Arrow keys of the separate block are extended keys.
+  EXPECT_EQ(SdlKeyMap::keyLParam(0x25, true, false), 0x014B0001);
+}
+
+TEST(SdlKeyMap, ControlKeysThatTypeACharacter) {
+  EXPECT_EQ(SdlKeyMap::controlCharacter(27, KMOD_NONE), 27);
+  EXPECT_EQ(SdlKeyMap::controlCharacter(0x0D, KMOD_NONE), 13);
+  EXPECT_EQ(SdlKeyMap::controlCharacter(0x08, KMOD_NONE), 8);
+  EXPECT_EQ(SdlKeyMap::controlCharacter(0x09, KMOD_NONE), 9);
+  EXPECT_EQ(SdlKeyMap::controlCharacter('C', KMOD_LCTRL), 3);
+  // Printable keys come as SDL text events instead; the map must not add a second character.
+  EXPECT_EQ(SdlKeyMap::controlCharacter('1', KMOD_NONE), 0);
+  EXPECT_EQ(SdlKeyMap::controlCharacter('A', KMOD_LSHIFT), 0);
+  EXPECT_EQ(SdlKeyMap::controlCharacter('C', KMOD_LCTRL | KMOD_LALT), 0);
+}
+
+// --- message boxes --------------------------------------------------------------------------
+
+TEST(SdlMessageBox, ButtonsAndIconsOfTheStyles) {
+  SdlMessageBox::Layout ok = SdlMessageBox::layoutOf(0);  // MB_OK
+  ASSERT_EQ(ok.buttonCount, 1);
+  EXPECT_EQ(ok.buttonIds[0], 1);
+  EXPECT_EQ(ok.flags, 0u);
+
+  SdlMessageBox::Layout ync = SdlMessageBox::layoutOf(3 | 0x20);  // MB_YESNOCANCEL|MB_ICONQUESTION
+  ASSERT_EQ(ync.buttonCount, 3);
+  EXPECT_EQ(ync.buttonIds[0], 6);
+  EXPECT_EQ(ync.buttonIds[1], 7);
+  EXPECT_EQ(ync.buttonIds[2], 2);
+  EXPECT_EQ(ync.escapeButton, 2);
+  EXPECT_EQ(ync.flags, static_cast<Uint32>(SDL_MESSAGEBOX_INFORMATION));
+
+  EXPECT_EQ(SdlMessageBox::layoutOf(0x10).flags, static_cast<Uint32>(SDL_MESSAGEBOX_ERROR));
+  EXPECT_EQ(SdlMessageBox::layoutOf(4).escapeButton, 0);  // MB_YESNO cannot be escaped
+}
+
+TEST(SdlMessageBox, WithoutADisplayItReturnsAtOnceWithZero) {
+  // No X server and no Wayland compositor to talk to: the box cannot appear, and the call
+  // must come back instead of waiting for a click that can never happen.
+  std::string savedDisplay = std::getenv("DISPLAY") != nullptr ? std::getenv("DISPLAY") : "";
+  unsetenv("DISPLAY");
+  unsetenv("WAYLAND_DISPLAY");
+  GbkCodec codec;
+  EXPECT_EQ(SdlMessageBox::show(codec, nullptr, kDepthMessageGbk, "ERROR", 0), 0);
+  if (!savedDisplay.empty()) setenv("DISPLAY", savedDisplay.c_str(), 1);
+}
+
+// --- window presentation ---------------------------------------------------------------------
+
+// A read-back ARGB8888 pixel as RGB565 again: renderers widen 5 and 6 bits to 8 in their own
+// ways (0x3F may become 0xFC, 0xFD or 0xFF), the top bits are what must survive.
+uint16_t rgb565(uint32_t argb) {
+  return static_cast<uint16_t>(((argb >> 8) & 0xF800) | ((argb >> 5) & 0x07E0) |
+                               ((argb >> 3) & 0x001F));
+}
+
+class SdlWindowTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, "dummy");
+    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
+  }
+  static void TearDownTestSuite() { SDL_QuitSubSystem(SDL_INIT_VIDEO); }
+};
+
+TEST_F(SdlWindowTest, PictureIsScaledIntoTheClientArea) {
+  SdlWindow window;
+  ASSERT_TRUE(window.create("test", 0, 0, 64, 48, false)) << SDL_GetError();
+  window.show();
+  // 32 x 24 picture, rows padded to 40 pixels: red, one green pixel at (0, 0) and one blue
+  // pixel at (31, 23). RGB565: red 0xF800, green 0x07E0, blue 0x001F.
+  std::vector<uint16_t> picture(40 * 24, 0xF800);
+  picture[0] = 0x07E0;
+  picture[23 * 40 + 31] = 0x001F;
+  picture[5 * 40 + 35] = 0xFFFF;  // in the padding: must not show
+  ASSERT_TRUE(window.present(picture.data(), 32, 24, 40 * 2, nullptr));
+
+  std::vector<uint32_t> shown(64 * 48);
+  ASSERT_TRUE(window.readPixels(shown.data(), 64, 48));
+  EXPECT_EQ(rgb565(shown[0]), 0x07E0u);
+  EXPECT_EQ(rgb565(shown[1 * 64 + 1]), 0x07E0u);  // scaled twice: 2 x 2 pixels
+  EXPECT_EQ(rgb565(shown[2]), 0xF800u);
+  EXPECT_EQ(rgb565(shown[47 * 64 + 63]), 0x001Fu);
+  EXPECT_EQ(rgb565(shown[46 * 64 + 62]), 0x001Fu);
+  EXPECT_EQ(rgb565(shown[46 * 64 + 61]), 0xF800u);
+  for (uint32_t pixel : shown) {
+    ASSERT_NE(rgb565(pixel), 0xFFFFu);
+  }
+}
+
+TEST_F(SdlWindowTest, DestinationRectangleLimitsThePicture) {
+  SdlWindow window;
+  ASSERT_TRUE(window.create("test", 0, 0, 64, 48, true));
+  std::vector<uint16_t> picture(16 * 16, 0xFFFF);
+  SDL_Rect dest = {8, 4, 16, 16};
+  ASSERT_TRUE(window.present(picture.data(), 16, 16, 32, &dest));
+  std::vector<uint32_t> shown(64 * 48);
+  ASSERT_TRUE(window.readPixels(shown.data(), 64, 48));
+  EXPECT_EQ(rgb565(shown[4 * 64 + 8]), 0xFFFFu);
+  EXPECT_EQ(rgb565(shown[19 * 64 + 23]), 0xFFFFu);
+  EXPECT_EQ(rgb565(shown[3 * 64 + 8]), 0u);   // the rest of the client area is black
+  EXPECT_EQ(rgb565(shown[20 * 64 + 24]), 0u);
+}
+
+TEST_F(SdlWindowTest, FullScreenFillsTheScreenKeepingProportions) {
+  SdlWindow window;
+  ASSERT_TRUE(window.create("test", 0, 0, 64, 48, false));
+  window.show();
+  SDL_DisplayMode desktop;
+  ASSERT_EQ(SDL_GetDesktopDisplayMode(0, &desktop), 0);
+  ASSERT_TRUE(window.enterFullScreen(32, 24));
+  EXPECT_TRUE(window.fullScreen());
+  int width = 0;
+  int height = 0;
+  window.clientSize(&width, &height);
+  EXPECT_EQ(width, desktop.w);
+  EXPECT_EQ(height, desktop.h);
+
+  std::vector<uint16_t> picture(32 * 24, 0xF800);
+  ASSERT_TRUE(window.present(picture.data(), 32, 24, 64, nullptr));
+  // The logical size maps reading coordinates too: the whole 32 x 24 picture reads back red.
+  std::vector<uint32_t> shown(32 * 24);
+  ASSERT_TRUE(window.readPixels(shown.data(), 32, 24));
+  EXPECT_EQ(rgb565(shown[0]), 0xF800u);
+  EXPECT_EQ(rgb565(shown[23 * 32 + 31]), 0xF800u);
+
+  window.leaveFullScreen();
+  EXPECT_FALSE(window.fullScreen());
+}
+
+TEST_F(SdlWindowTest, RejectsPicturesItCannotShow) {
+  SdlWindow window;
+  ASSERT_TRUE(window.create("test", 0, 0, 64, 48, false));
+  std::vector<uint16_t> picture(32 * 24, 0);
+  EXPECT_FALSE(window.present(nullptr, 32, 24, 64, nullptr));
+  EXPECT_FALSE(window.present(picture.data(), 0, 24, 64, nullptr));
+  EXPECT_FALSE(window.present(picture.data(), 32, 24, 62, nullptr));  // pitch below a row
+  EXPECT_TRUE(window.present(picture.data(), 32, 24, 64, nullptr));
+  // A different picture size replaces the texture.
+  EXPECT_TRUE(window.present(picture.data(), 16, 12, 64, nullptr));
+}
+
+}  // namespace
