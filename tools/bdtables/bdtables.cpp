@@ -1,0 +1,68 @@
+// bdtables OUTPUT
+//
+// Computes the four blend tables and stores them, back to back with no header, as the ready-made
+// table file the demo reads instead of computing ("data\bdi.dat"). The file is written under a
+// temporary name and renamed into place, so OUTPUT is either the complete new file or untouched.
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "render/BlendTables.h"
+
+namespace {
+
+std::vector<char> tableFileImage() {
+  std::vector<char> image(kBlendTableFileSize);
+  std::memcpy(image.data() + kAlphaTableOffset, alphaTable, sizeof alphaTable);
+  std::memcpy(image.data() + kAddTableOffset, addTable, sizeof addTable);
+  std::memcpy(image.data() + kSubTableOffset, subTable, sizeof subTable);
+  std::memcpy(image.data() + kGreyTableOffset, greyTable, sizeof greyTable);
+  return image;
+}
+
+bool writeFile(const std::string& path, const std::vector<char>& bytes) {
+  std::ofstream out(path, std::ios::out | std::ios::binary | std::ios::trunc);
+  if (!out) return false;
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  out.close();
+  return !out.fail();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2 || argv[1][0] == '\0') {
+    std::fprintf(stderr, "usage: bdtables OUTPUT\n"
+                         "Writes the computed blend tables (%u bytes) to OUTPUT, e.g. data/bdi.dat.\n",
+                 static_cast<unsigned>(kBlendTableFileSize));
+    return 2;
+  }
+  const std::string output = argv[1];
+  const std::string temporary = output + ".tmp";
+
+  computeBlendTables();
+  const std::vector<char> image = tableFileImage();
+
+  errno = 0;
+  if (!writeFile(temporary, image)) {
+    const int error = errno;
+    std::fprintf(stderr, "bdtables: cannot write %s: %s\n", temporary.c_str(),
+                 error != 0 ? std::strerror(error) : "write failed");
+    std::remove(temporary.c_str());
+    return 1;
+  }
+  if (std::rename(temporary.c_str(), output.c_str()) != 0) {
+    const int error = errno;
+    std::fprintf(stderr, "bdtables: cannot rename %s to %s: %s\n", temporary.c_str(), output.c_str(),
+                 std::strerror(error));
+    std::remove(temporary.c_str());
+    return 1;
+  }
+  std::printf("bdtables: wrote %s (%u bytes)\n", output.c_str(),
+              static_cast<unsigned>(kBlendTableFileSize));
+  return 0;
+}
