@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #define WINAPI
+#define WINAPIV
 #define CALLBACK
 #define APIENTRY
 #define CONST const
@@ -39,6 +40,11 @@ typedef LONG_PTR LPARAM;
 typedef LONG_PTR LRESULT;
 typedef DWORD COLORREF;
 typedef void* HANDLE;
+typedef WORD ATOM;
+typedef float FLOAT;
+typedef BYTE* LPBYTE;
+typedef LONG* LPLONG;
+#define VOID void
 
 #define TRUE 1
 #define FALSE 0
@@ -102,3 +108,6 @@ typedef GUID* LPGUID;
 #define E_OUTOFMEMORY ((HRESULT)0x8007000EL)
 #define E_INVALIDARG ((HRESULT)0x80070057L)
 #define E_NOINTERFACE ((HRESULT)0x80004002L)
+#define E_NOTIMPL ((HRESULT)0x80004001L)
+#define E_POINTER ((HRESULT)0x80004003L)
+#define S_FALSE ((HRESULT)1L)

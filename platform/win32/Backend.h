@@ -1,0 +1,100 @@
+// The interface between the Win32/DirectDraw layer and the thing that really shows pictures and
+// delivers input: the headless back end in memory (platform/headless) or an SDL2 window
+// (platform/sdl). The layer keeps all Win32 state itself (windows, their placement and styles,
+// the message queue, timers, surfaces and the screen's pixels); a back end only mirrors windows,
+// shows the pictures it is given and reports input.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "win32/Types.h"
+
+namespace platform {
+
+// Input from the back end, turned into window messages by the layer:
+//   Activate    -> WM_ACTIVATEAPP sent to the window, wParam = active (1 or 0)
+//   KeyDown     -> WM_KEYDOWN posted, wParam = key; TranslateMessage then posts WM_CHAR with
+//                  `character` when it is non-zero
+//   KeyUp       -> WM_KEYUP posted
+//   Char        -> WM_CHAR posted, wParam = character (a character without a key, such as text
+//                  typed through an input method; GBK bytes for Chinese, one event per byte)
+//   Close       -> WM_CLOSE sent; DefWindowProcA destroys the window, which sends WM_DESTROY
+struct BackendEvent {
+  enum class Type { None, Activate, KeyDown, KeyUp, Char, Close };
+  Type type = Type::None;
+  HWND window = nullptr;   // null means the layer's main (first) window
+  bool active = false;     // Activate
+  uint32_t key = 0;        // KeyDown, KeyUp: the Windows virtual-key code (VK_ESCAPE, '1', 'A')
+  uint32_t character = 0;  // KeyDown, Char: the character typed, 0 for none
+};
+
+// A 16-bit RGB565 picture: `height` rows of `width` pixels, `pitch` bytes from one row to the
+// next. Only valid during the call it is passed to.
+struct Picture {
+  const uint16_t* pixels = nullptr;
+  int width = 0;
+  int height = 0;
+  int pitch = 0;
+};
+
+class Backend {
+public:
+  virtual ~Backend() = default;
+
+  virtual const char* name() const = 0;
+
+  // The desktop as the program sees it: colour depth in bits per pixel and size in pixels,
+  // before any display-mode change.
+  virtual int desktopBitsPerPixel() = 0;
+  virtual void desktopSize(int& width, int& height) = 0;
+
+  // Pixels between a window's outer rectangle and its client area, for the given window style.
+  // The default gives a Windows-like frame (a caption and a thin border on every window that is
+  // not a bare popup); a back end whose own decorations sit outside the picture returns zeros.
+  virtual RECT frameInsets(DWORD style);
+
+  // Windows. `client` is the client area in screen coordinates. createWindow returns false when
+  // the back end cannot make the window (the layer then fails CreateWindowExA).
+  virtual bool createWindow(HWND window, const char* title, const RECT& client) = 0;
+  virtual void destroyWindow(HWND window) = 0;
+  virtual void showWindow(HWND window, bool visible) = 0;
+  virtual void placeWindow(HWND window, const RECT& client) = 0;
+
+  // Exclusive full screen at a display mode (the window's picture then covers the screen), and
+  // back to the desktop. setFullScreen returns false when the mode cannot be had.
+  virtual bool setFullScreen(HWND window, int width, int height, int bitsPerPixel) = 0;
+  virtual void leaveFullScreen(HWND window) = 0;
+
+  // Shows a new picture of the window's client area (windowed) or of the whole screen at the
+  // display mode's size (full screen, after setFullScreen). `frame` is true when the picture
+  // is a rendered frame (a blit from another surface onto the primary surface, or a flip) and
+  // false for colour fills and GDI text drawn straight onto the screen.
+  virtual void present(HWND window, const Picture& picture, bool frame) = 0;
+
+  // Input. pollEvent never blocks. waitEvent blocks until an event arrives or `timeoutMs`
+  // milliseconds have passed (-1: no limit) and returns false on a timeout.
+  virtual bool pollEvent(BackendEvent& event) = 0;
+  virtual bool waitEvent(BackendEvent& event, int timeoutMs) = 0;
+
+  // A modal message box; returns the button pressed (IDOK ...). Text and caption are GBK bytes.
+  virtual int messageBox(HWND owner, const char* text, const char* caption, UINT style) = 0;
+};
+
+// Makes `backend` the one the layer uses from now on (windows already made are not carried
+// over, so this is done before the program starts). Without this call the layer starts the
+// headless back end the first time it needs one.
+void installBackend(std::unique_ptr<Backend> backend);
+Backend& backend();
+
+// The SDL2 back end, defined in platform/sdl when it is built; null when no display can be
+// opened.
+std::unique_ptr<Backend> createSdlBackend();
+
+// The program entry behind main() on POSIX systems: parses the platform's own options, picks the
+// back end (`sdlFactory` when given, a display is there and --headless is not), runs WinMain and
+// returns its result. See platform/win32/ProgramEntry.cpp for the options.
+using BackendFactory = std::unique_ptr<Backend> (*)();
+int runProgram(int argc, char** argv, BackendFactory sdlFactory);
+
+}  // namespace platform
