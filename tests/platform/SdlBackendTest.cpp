@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/sdl/GbkCodec.h"
+#include "platform/sdl/SdlInput.h"
 #include "platform/sdl/SdlKeyMap.h"
 #include "platform/sdl/SdlMessageBox.h"
 #include "platform/sdl/SdlWindow.h"
@@ -234,6 +235,163 @@ TEST_F(SdlWindowTest, RejectsPicturesItCannotShow) {
   EXPECT_TRUE(window.present(picture.data(), 32, 24, 64, nullptr));
   // A different picture size replaces the texture.
   EXPECT_TRUE(window.present(picture.data(), 16, 12, 64, nullptr));
+}
+
+// --- input --------------------------------------------------------------------------------
+
+using platform::BackendEvent;
+
+class SdlInputTest : public SdlWindowTest {
+ protected:
+  void SetUp() override {
+    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+    input.addWindow(7, mainWindow);
+  }
+
+  static SDL_Event keyEvent(Uint32 type, SDL_Keycode key, SDL_Scancode scancode, Uint16 mod = 0) {
+    SDL_Event event;
+    SDL_zero(event);
+    event.type = type;
+    event.key.windowID = 7;
+    event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+    event.key.keysym.sym = key;
+    event.key.keysym.scancode = scancode;
+    event.key.keysym.mod = mod;
+    return event;
+  }
+  static SDL_Event textEvent(const char* text) {
+    SDL_Event event;
+    SDL_zero(event);
+    event.type = SDL_TEXTINPUT;
+    event.text.windowID = 7;
+    SDL_strlcpy(event.text.text, text, sizeof event.text.text);
+    return event;
+  }
+  static SDL_Event windowEvent(Uint8 what) {
+    SDL_Event event;
+    SDL_zero(event);
+    event.type = SDL_WINDOWEVENT;
+    event.window.windowID = 7;
+    event.window.event = what;
+    return event;
+  }
+  std::vector<BackendEvent> drain() {
+    std::vector<BackendEvent> out;
+    BackendEvent event;
+    while (input.pollEvent(event)) out.push_back(event);
+    return out;
+  }
+
+  HWND mainWindow = reinterpret_cast<HWND>(static_cast<uintptr_t>(0x1000));
+  GbkCodec codec;
+  SdlInput input{codec};
+};
+
+TEST_F(SdlInputTest, PrintableKeyCarriesItsTextAsTheCharacter) {
+  // SDL queues the key and its text together; the text is taken into the key event.
+  SDL_Event text = textEvent("1");
+  ASSERT_EQ(SDL_PushEvent(&text), 1);
+  input.translate(keyEvent(SDL_KEYDOWN, SDLK_1, SDL_SCANCODE_1));
+  std::vector<BackendEvent> events = drain();
+  ASSERT_EQ(events.size(), 1u);
+  EXPECT_EQ(events[0].type, BackendEvent::Type::KeyDown);
+  EXPECT_EQ(events[0].window, mainWindow);
+  EXPECT_EQ(events[0].key, 0x31u);
+  EXPECT_EQ(events[0].character, static_cast<uint32_t>('1'));
+}
+
+TEST_F(SdlInputTest, EscapeIsAKeyWithCharacter27AndReleasesAreKeyUps) {
+  input.translate(keyEvent(SDL_KEYDOWN, SDLK_ESCAPE, SDL_SCANCODE_ESCAPE));
+  input.translate(keyEvent(SDL_KEYUP, SDLK_ESCAPE, SDL_SCANCODE_ESCAPE));
+  input.translate(keyEvent(SDL_KEYDOWN, SDLK_LSHIFT, SDL_SCANCODE_LSHIFT));
+  std::vector<BackendEvent> events = drain();
+  ASSERT_EQ(events.size(), 3u);
+  EXPECT_EQ(events[0].type, BackendEvent::Type::KeyDown);
+  EXPECT_EQ(events[0].key, 27u);
+  EXPECT_EQ(events[0].character, 27u);
+  EXPECT_EQ(events[1].type, BackendEvent::Type::KeyUp);
+  EXPECT_EQ(events[1].key, 27u);
+  EXPECT_EQ(events[2].key, 0x10u);
+  EXPECT_EQ(events[2].character, 0u);
+}
+
+TEST_F(SdlInputTest, TypedChineseArrivesAsGbkBytesInOrder) {
+  input.translate(textEvent("\xE6\x82\xA8" "A"));  // "您A"
+  std::vector<BackendEvent> events = drain();
+  ASSERT_EQ(events.size(), 3u);
+  for (const BackendEvent& event : events) EXPECT_EQ(event.type, BackendEvent::Type::Char);
+  EXPECT_EQ(events[0].character, 0xC4u);
+  EXPECT_EQ(events[1].character, 0xFAu);
+  EXPECT_EQ(events[2].character, static_cast<uint32_t>('A'));
+}
+
+TEST_F(SdlInputTest, KeyFollowedByLongerTextKeepsTheTextSeparate) {
+  SDL_Event text = textEvent("\xE6\x82\xA8");
+  ASSERT_EQ(SDL_PushEvent(&text), 1);
+  input.translate(keyEvent(SDL_KEYDOWN, SDLK_a, SDL_SCANCODE_A));
+  std::vector<BackendEvent> events = drain();
+  ASSERT_EQ(events.size(), 3u);
+  EXPECT_EQ(events[0].type, BackendEvent::Type::KeyDown);
+  EXPECT_EQ(events[0].character, 0u);
+  EXPECT_EQ(events[1].type, BackendEvent::Type::Char);
+  EXPECT_EQ(events[2].type, BackendEvent::Type::Char);
+}
+
+TEST_F(SdlInputTest, ShowingTheWindowActivatesOnceAndFocusReportsChangesOnly) {
+  input.windowShown(mainWindow);
+  input.translate(windowEvent(SDL_WINDOWEVENT_FOCUS_GAINED));  // already active: nothing
+  input.translate(windowEvent(SDL_WINDOWEVENT_FOCUS_LOST));
+  input.translate(windowEvent(SDL_WINDOWEVENT_FOCUS_LOST));
+  input.translate(windowEvent(SDL_WINDOWEVENT_FOCUS_GAINED));
+  std::vector<BackendEvent> events = drain();
+  ASSERT_EQ(events.size(), 3u);
+  for (const BackendEvent& event : events) {
+    EXPECT_EQ(event.type, BackendEvent::Type::Activate);
+    EXPECT_EQ(event.window, mainWindow);
+  }
+  EXPECT_TRUE(events[0].active);
+  EXPECT_FALSE(events[1].active);
+  EXPECT_TRUE(events[2].active);
+  EXPECT_TRUE(input.active());
+
+  // Hiding the last shown window deactivates; hiding one of two does not.
+  input.windowHidden(mainWindow, true);
+  EXPECT_TRUE(drain().empty());
+  input.windowHidden(mainWindow, false);
+  events = drain();
+  ASSERT_EQ(events.size(), 1u);
+  EXPECT_FALSE(events[0].active);
+}
+
+TEST_F(SdlInputTest, CloseButtonIsACloseRequestAndOtherEventsAreDropped) {
+  SDL_Event motion;
+  SDL_zero(motion);
+  motion.type = SDL_MOUSEMOTION;
+  input.translate(motion);
+  input.translate(windowEvent(SDL_WINDOWEVENT_EXPOSED));
+  input.translate(windowEvent(SDL_WINDOWEVENT_CLOSE));
+  std::vector<BackendEvent> events = drain();
+  ASSERT_EQ(events.size(), 1u);
+  EXPECT_EQ(events[0].type, BackendEvent::Type::Close);
+  EXPECT_EQ(events[0].window, mainWindow);
+}
+
+TEST_F(SdlInputTest, WaitingReturnsQueuedSdlEventsAndEndsAtTheDeadline) {
+  BackendEvent event;
+  // Nothing queued: the wait ends with the deadline (the caller's next timer).
+  EXPECT_FALSE(input.waitEvent(event, 20));
+  // Events that mean nothing do not end the wait early, nor make it report an event.
+  SDL_Event motion;
+  SDL_zero(motion);
+  motion.type = SDL_MOUSEMOTION;
+  ASSERT_EQ(SDL_PushEvent(&motion), 1);
+  EXPECT_FALSE(input.waitEvent(event, 20));
+  // A key waiting in SDL's queue is returned at once, even with no time limit.
+  SDL_Event key = keyEvent(SDL_KEYDOWN, SDLK_4, SDL_SCANCODE_4);
+  ASSERT_EQ(SDL_PushEvent(&key), 1);
+  ASSERT_TRUE(input.waitEvent(event, -1));
+  EXPECT_EQ(event.type, BackendEvent::Type::KeyDown);
+  EXPECT_EQ(event.key, 0x34u);
 }
 
 }  // namespace
