@@ -1,0 +1,36 @@
+// artgen: paints the demo's pictures as PNG files, reduced to the engine's 256 colours.
+//   artgen OUTPUT_DIR   writes tile02.png, role.png, fire.png and tile04.png there
+#include <cstdio>
+#include <string>
+
+#include "tools/artgen/Artwork.h"
+
+namespace {
+
+bool save(const PngImage& image, const std::string& path) {
+  std::string error;
+  if (!image.write(path, error)) {
+    std::fprintf(stderr, "artgen: %s\n", error.c_str());
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 2) {
+    std::fprintf(stderr, "usage: artgen OUTPUT_DIR\n");
+    return 2;
+  }
+  const std::string dir = std::string(argv[1]) + "/";
+  const Rgb black{0, 0, 0};
+  const Rgb magenta{255, 0, 255};
+  // The role is keyed on code 0 (black) and tile04 on code 248 (magenta): no painted pixel may
+  // take the key code. Fire and tile are opaque; fire's black is what Add leaves unchanged.
+  const bool ok = save(paintTile().quantize(24, -1, false, black), dir + "tile02.png") &&
+                  save(paintRole().quantize(16, 0, true, black), dir + "role.png") &&
+                  save(paintFire().quantize(0, -1, false, black), dir + "fire.png") &&
+                  save(paintPlaque().quantize(16, 248, false, magenta), dir + "tile04.png");
+  return ok ? 0 : 1;
+}
