@@ -34,7 +34,7 @@ UnpackBlock unpackBlock;
 bool stopAtDamage(UnpackWalk& walk) {
   if (!walk.damaged) {
     walk.damaged = true;
-    report("Damaged Or Truncated Pack File, Unpacking Stopped!\n");
+    report("Damaged Or Truncated Pack File!\n");
   }
   return false;
 }
@@ -63,11 +63,12 @@ bool unpackDirectory(std::istream& in, const PackRecord& record, const std::stri
   if (walk.depth >= UnpackWalk::kMaxDepth) {
     return stopAtDamage(walk);
   }
+  bool act = !walk.checkOnly;
   bool safe = isSafeEntryName(name);
   std::string path = destDir + name;
-  if (safe) {
+  if (act && safe) {
     report("Unpacking Directory :" + path + " ...\n");
-  } else {
+  } else if (act) {
     reportRefused(name);
   }
 
@@ -81,7 +82,7 @@ bool unpackDirectory(std::istream& in, const PackRecord& record, const std::stri
   if (files > 0 && !readRecords(in, walk, fileRecords.data(), files * kRecord)) {
     return stopAtDamage(walk);
   }
-  if (safe) {
+  if (act && safe) {
     // Not examined: a directory that exists already is fine, and one that cannot be made
     // shows in its files' failure lines.
     CreateDirectoryA(path.c_str(), nullptr);
@@ -103,7 +104,7 @@ bool unpackDirectory(std::istream& in, const PackRecord& record, const std::stri
   if (walk.damaged) {
     return false;
   }
-  if (safe) {
+  if (act && safe) {
     report("Unpacking Directory :" + path + " OK!\n");
   }
   return true;
@@ -120,6 +121,9 @@ bool unpackFile(std::istream& in, const PackRecord& record, const std::string& n
     return stopAtDamage(walk);
   }
   walk.position += size;
+  if (walk.checkOnly) {
+    return true;
+  }
   if (!isSafeEntryName(name)) {
     reportRefused(name);
     return true;
@@ -228,7 +232,18 @@ bool unpackArchive(const std::string& packedFile, const std::string& destDir, ui
   if (!readRecords(in, walk, rootImage, kRecord)) {
     return stopAtDamage(walk);
   }
-  bool unpacked = unpackRecord(in, PackRecord::read(rootImage), destDir, walk);
+  PackRecord root = PackRecord::read(rootImage);
+  const uint64_t afterRoot = walk.position;
+
+  // First a walk that only reads and checks, then the one that creates.
+  walk.checkOnly = true;
+  unpackRecord(in, root, destDir, walk);
+  if (walk.damaged) {
+    return false;
+  }
+  walk.checkOnly = false;
+  walk.position = afterRoot;
+  bool unpacked = unpackRecord(in, root, destDir, walk);
   if (!unpacked || walk.damaged) {
     return false;
   }

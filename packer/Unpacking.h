@@ -16,12 +16,15 @@ struct UnpackWalk {
   uint64_t position = 0;  // where the next record lies
   uint32_t depth = 0;
   bool damaged = false;  // the walk stopped at a record or data it could not read whole
+  // A checking walk reads and checks every record and creates and reports nothing: unpacking
+  // makes one first, so a damaged archive creates nothing at all.
+  bool checkOnly = false;
 };
 
 // "-u": recreates the archive's directories and files under destDir, each at destDir followed
 // directly by its stored name. On success hands out the header's two counts. False when the
-// archive cannot be opened, is not a pack archive, or is truncated or damaged; nothing is
-// created from a record that was not read whole.
+// archive cannot be opened, is not a pack archive, or is truncated or damaged; a damaged
+// archive is found by a checking walk before anything is created.
 bool unpackArchive(const std::string& packedFile, const std::string& destDir, uint32_t& fileCount,
                    uint32_t& directoryCount);
 
