@@ -1,0 +1,11 @@
+# PhysicsFS and zlib for the comparison: PhysicsFS ships a pkg-config file on Debian.
+find_package(PkgConfig)
+if(PkgConfig_FOUND)
+  pkg_check_modules(PHYSFS IMPORTED_TARGET physfs)
+endif()
+find_package(ZLIB)
+if(PHYSFS_FOUND AND ZLIB_FOUND)
+  brumal_bench(archive_bench SOURCES ArchiveBench.cpp LIBS archive PkgConfig::PHYSFS ZLIB::ZLIB)
+else()
+  message(STATUS "archive_bench needs PhysicsFS and zlib; not built")
+endif()

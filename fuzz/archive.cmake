@@ -1,0 +1,1 @@
+brumal_fuzzer(packarchive_fuzz SOURCES PackArchiveFuzz.cpp LIBS archive)

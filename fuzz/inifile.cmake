@@ -1,0 +1,1 @@
+brumal_fuzzer(inifile_fuzz SOURCES IniFileFuzz.cpp LIBS demoapp archive)
