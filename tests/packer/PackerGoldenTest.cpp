@@ -246,6 +246,26 @@ TEST(PackerPack, UnreadableFilesAreLeftOutBeforeOffsets) {
   EXPECT_EQ(readFile(dir / "data.pak"), expected);
 }
 
+// A file that changes length between listing and copying (here the archive itself, packed
+// into its own tree, growing by the 100 kB written before its turn) keeps its promised size,
+// zero filled, and the run fails with zero header counts; the layout stays readable.
+TEST(PackerPack, FileChangingDuringTheRunFailsTheRunButKeepsTheLayout) {
+  TempDir dir;
+  writeFile(dir / "data/a", std::string(100000, 'A'));
+  RunResult run = runPacker(dir.path, {"-p", "data", "data\\self.pak"});
+  EXPECT_EQ(run.out, "Packing Directory:data ...\n"
+                     "Packing File: data\\a ...\n"
+                     "Packed File: data\\a OK!\n"
+                     "Packing File: data\\self.pak ...\n"
+                     "Packed File: data\\self.pak Failed!\n"
+                     "Failed !!!\n");
+  std::string archive = readFile(dir / "data/self.pak");
+  EXPECT_EQ(archive.substr(0, 16), std::string("ZPAC\0\0\0\0\0\0\0\0\x01\0\0\0", 16));
+  EXPECT_EQ(archive.substr(400, 100000), std::string(100000, 'A'));
+  EXPECT_EQ(runPacker(dir.path, {"-l", "data\\self.pak", "list.txt"}).out,
+            "All File And Directorys count=3\ndata\ndata\\a\ndata\\self.pak\n");
+}
+
 TEST(PackerPack, UnlistableSubdirectoryIsLeftOut) {
   TempDir dir;
   writeFile(dir / "data/locked/x", "x");
