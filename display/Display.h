@@ -12,6 +12,14 @@ struct IDirectDrawSurface7;
 // into a 16-bit DirectDraw surface and flipped (full screen) or blitted into the window.
 class Display {
 public:
+  // How often a lock, flip or blit is repeated after DDERR_SURFACELOST, the surfaces being
+  // restored before each repetition. A surface that is still lost after that drops the frame
+  // (it cannot come back while, say, the desktop runs at another depth).
+  static constexpr int kLostSurfaceRetries = 3;
+  // The largest back buffer we agree to allocate: its size must fit the signed 32-bit
+  // bufferSize that the drawing code indexes with.
+  static constexpr int64_t kMaxBufferSize = 0x7FFFFFFF;
+
   Display();
   virtual ~Display();
 
@@ -21,7 +29,8 @@ public:
   void releaseSurfaces();
   void restoreSurfaces();
   void clearScreen();
-  // Status text straight onto the screen through GDI; colour is a GDI COLORREF.
+  // Status text straight onto the screen through GDI; colour is a GDI COLORREF. The text is cut
+  // into lines of maxBytesPerLine bytes (1 to 254; a double-byte character may add one byte).
   void drawText(int32_t x, int32_t y, uint32_t colour, int32_t maxBytesPerLine, const char* format, ...);
   void present();
 
@@ -40,9 +49,41 @@ public:
   bool fastExpand = true;
   bool videoMemoryFlip = true;
   uint16_t expandTable[256];
+  // Bytes actually allocated for buffer; a later initialisation keeps the buffer only while
+  // it is at least this large.
+  int32_t bufferCapacity = 0;
+
+private:
+  // Sets up buffer for width x height codes; false after the "Out of memory!" box.
+  bool prepareBuffer();
+  // Counts this frame into the process-wide frame-rate state.
+  void countFrame();
+  // True while every entry of expandTable is still the code in both bytes.
+  bool tableIsDefault() const;
 };
 
 extern Display theDisplay;
 
+// The frame-rate state is one set for the whole process, shared by every Display.
+struct FrameRateState {
+  bool frequencyRead = false;   // counterFrequency is read on the first present only
+  int64_t counterFrequency = 0;
+  int64_t lastSecondStart = 0;  // counter value at which the current interval began
+  int32_t frameCount = 0;       // frames counted in the current interval
+};
+extern FrameRateState frameRateState;
+
 // The frequency of the high-resolution counter.
 int64_t queryTimerFrequency();
+
+// Expansion of colour codes to 16-bit words: `height` rows of `width` codes from `source` (row
+// stride `width`) into `destination` (row stride `pitch` bytes, 2-byte aligned).
+// Code c becomes the word c * 0x101; SSE2 where the compiler targets it, else the portable path.
+void expandCodesFast(const uint8_t* source, int32_t width, int32_t height, uint8_t* destination,
+                     int32_t pitch);
+// The same words without SIMD: blocks of 32 codes, then the rest of the row one by one.
+void expandCodesPortable(const uint8_t* source, int32_t width, int32_t height, uint8_t* destination,
+                         int32_t pitch);
+// Each code through a 256-entry table of words.
+void expandCodesTable(const uint8_t* source, int32_t width, int32_t height, uint8_t* destination,
+                      int32_t pitch, const uint16_t table[256]);
