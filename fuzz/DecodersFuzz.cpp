@@ -1,5 +1,5 @@
 // Arbitrary payloads into copyRaw, decodeRle and decodeLzss. The first two input bytes choose the
-// size of the output block (0 to 4095), the rest is the payload. Payload and output live in heap
+// size of the output block (0 to 16383), the rest is the payload. Payload and output live in heap
 // blocks of exactly their size, so any read or write past them trips AddressSanitizer. Each
 // decoder's output is also compared with a byte-by-byte decode of the same payload.
 
@@ -90,7 +90,7 @@ size_t referenceCopy(const uint8_t* in, size_t length, uint8_t* out, size_t outS
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 2) return 0;
-  const size_t outSize = (data[0] | (data[1] << 8)) & 0xFFF;
+  const size_t outSize = (data[0] | (data[1] << 8)) & 0x3FFF;
   const size_t length = size - 2;
   std::unique_ptr<uint8_t[]> payload(new uint8_t[length]);
   if (length > 0) std::memcpy(payload.get(), data + 2, length);

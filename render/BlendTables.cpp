@@ -40,34 +40,48 @@ struct CodeChannels {
 constexpr CodeChannels codeChannels;
 
 // Nearest code by the squared channel distance, ties to the lowest code: the answer of a plain
-// scan over all 256 codes, found by searching outwards from the code whose red equals the word's
-// red. A code d steps away is at least d*d away, so the search stops once d*d passes the best
-// distance. On the lower side an equal distance wins (lower code); on the upper side it does not.
-uint8_t searchNearest(uint32_t v) {
+// scan over all 256 codes, found with a search that skips codes which cannot win.
+//
+// Blue of code c is (c & 31) * 8 and blue of v is (v & 31) * 8, so every code whose low five bits
+// are e away from v's costs at least 64 e^2 in blue; within such a residue class the codes are 32
+// apart in red, so only the few whose red is close enough to v's red can still beat the best
+// distance so far. The search visits residues e = 0, 1, 2, ... and stops once 64 e^2 alone is
+// worse than the best. Starting from a good guess (the neighbouring word's answer when filling
+// the lookup table) keeps the best distance small from the first step; any guess gives the same
+// result.
+uint8_t searchNearest(uint32_t v, int guess) {
   const int r = red8(v);
   const int g = green8(v);
-  const int b = blue8(v);
-  auto distance = [&](int c) {
+  const int lowBits = static_cast<int>(v & 0x1F);
+  int best;
+  {
+    const int dr = guess - r, dg = codeChannels.green[guess] - g, db = ((guess & 0x1F) - lowBits) * 8;
+    best = dr * dr + dg * dg + db * db;
+  }
+  int bestCode = guess;
+  // Visits one code of the class; false once it is too far from v in red to matter, as are all
+  // codes further out in the same direction.
+  auto visit = [&](int c, int blueCost) {
+    const int dr = c - r;
+    int distance = dr * dr + blueCost;
+    if (distance > best) return false;
     const int dg = codeChannels.green[c] - g;
-    const int db = codeChannels.blue[c] - b;
-    return dg * dg + db * db;
-  };
-  int best = distance(r);
-  int bestCode = r;
-  for (int d = 1; d * d <= best; ++d) {
-    const int dd = d * d;
-    if (r - d >= 0) {
-      const int dist = dd + distance(r - d);
-      if (dist <= best) {
-        best = dist;
-        bestCode = r - d;
-      }
+    distance += dg * dg;
+    if (distance < best || (distance == best && c < bestCode)) {
+      best = distance;
+      bestCode = c;
     }
-    if (r + d <= 255) {
-      const int dist = dd + distance(r + d);
-      if (dist < best) {
-        best = dist;
-        bestCode = r + d;
+    return true;
+  };
+  for (int e = 0; e < 32 && 64 * e * e <= best; ++e) {
+    const int blueCost = 64 * e * e;
+    for (int side = 0; side < (e == 0 ? 1 : 2); ++side) {
+      const int t = side == 0 ? lowBits - e : lowBits + e;
+      if (t < 0 || t > 31) continue;
+      const int below = r - ((r - t) & 0x1F);  // highest code <= r with low bits t (may be < 0)
+      for (int c = below; c >= 0 && visit(c, blueCost); c -= 32) {
+      }
+      for (int c = below + 32; c <= 255 && visit(c, blueCost); c += 32) {
       }
     }
   }
@@ -79,7 +93,11 @@ uint8_t searchNearest(uint32_t v) {
 uint8_t nearestOfWord[65536];
 
 void fillNearestOfWord() {
-  for (uint32_t v = 0; v < 65536; ++v) nearestOfWord[v] = searchNearest(v);
+  int previous = 0;
+  for (uint32_t v = 0; v < 65536; ++v) {
+    previous = searchNearest(v, previous);
+    nearestOfWord[v] = static_cast<uint8_t>(previous);
+  }
 }
 
 // Green moved to the high half so that the three fields can be scaled in one 32-bit product
@@ -127,7 +145,10 @@ void computeGreyTable() {
 
 }  // namespace
 
-uint8_t nearestColorCode(uint32_t rgb) { return searchNearest(rgb & 0xFFFF); }
+uint8_t nearestColorCode(uint32_t rgb) {
+  const uint32_t v = rgb & 0xFFFF;
+  return searchNearest(v, red8(v));
+}
 
 void computeBlendTables() {
   fillNearestOfWord();
