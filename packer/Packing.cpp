@@ -3,12 +3,11 @@
 #include <algorithm>
 #include <cstring>
 #include <fstream>
-#include <memory>
-#include <new>
 
 #include "archive/PackFormat.h"
 #include "packer/NativePath.h"
 #include "packer/Report.h"
+#include "packer/ScratchBlock.h"
 
 namespace {
 
@@ -19,23 +18,7 @@ uint32_t filesPacked = 0;
 // the layout sound, but the archive no longer holds the tree and the run fails.
 bool contentsChanged = false;
 
-// One block reused for every file's bytes: each file is still copied in one piece, without a
-// fresh allocation (and fresh pages) per file.
-class CopyBlock {
-public:
-  uint8_t* get(uint64_t size) {
-    if (size > capacity || !block) {
-      block.reset(new (std::nothrow) uint8_t[size == 0 ? 1 : static_cast<size_t>(size)]);
-      capacity = block ? size : 0;
-    }
-    return block.get();
-  }
-
-private:
-  std::unique_ptr<uint8_t[]> block;
-  uint64_t capacity = 0;
-};
-CopyBlock copyBlock;
+ScratchBlock copyBlock;
 
 void writeRecord(std::ostream& out, const PackRecord& record) {
   uint8_t image[PackRecord::kLength];

@@ -3,33 +3,17 @@
 #include <windows.h>
 
 #include <fstream>
-#include <memory>
-#include <new>
 #include <vector>
 
 #include "packer/NativePath.h"
 #include "packer/Report.h"
+#include "packer/ScratchBlock.h"
 
 namespace {
 
 constexpr uint64_t kRecord = PackRecord::kLength;
 
-// One block reused for every file: each file is still read and written in one piece.
-class UnpackBlock {
-public:
-  uint8_t* get(uint64_t size) {
-    if (size > capacity || !block) {
-      block.reset(new (std::nothrow) uint8_t[size == 0 ? 1 : static_cast<size_t>(size)]);
-      capacity = block ? size : 0;
-    }
-    return block.get();
-  }
-
-private:
-  std::unique_ptr<uint8_t[]> block;
-  uint64_t capacity = 0;
-};
-UnpackBlock unpackBlock;
+ScratchBlock unpackBlock;
 
 bool stopAtDamage(UnpackWalk& walk) {
   if (!walk.damaged) {
