@@ -80,6 +80,7 @@ struct CallRecord {
   HWND window = nullptr;
   std::string text;
   std::string caption;
+  HRESULT result = 0;  // what the call returned (DirectDraw calls; 0 for the others)
 };
 void recordCalls(bool on);
 const std::vector<CallRecord>& calls();

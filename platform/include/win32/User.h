@@ -37,6 +37,28 @@ typedef struct tagMSG {
   POINT pt;
 } MSG, *PMSG, *LPMSG;
 
+typedef struct tagCREATESTRUCTA {
+  LPVOID lpCreateParams;
+  HINSTANCE hInstance;
+  HMENU hMenu;
+  HWND hwndParent;
+  int cy;
+  int cx;
+  int y;
+  int x;
+  LONG style;
+  LPCSTR lpszName;
+  LPCSTR lpszClass;
+  DWORD dwExStyle;
+} CREATESTRUCTA, *LPCREATESTRUCTA;
+
+#define MAKELPARAM(l, h) ((LPARAM)(DWORD)(((WORD)(l)) | (((DWORD)(WORD)(h)) << 16)))
+#define LOWORD(l) ((WORD)(((DWORD_PTR)(l)) & 0xffff))
+#define HIWORD(l) ((WORD)((((DWORD_PTR)(l)) >> 16) & 0xffff))
+#define SIZE_RESTORED 0
+#define WA_INACTIVE 0
+#define WA_ACTIVE 1
+
 // Class styles.
 #define CS_VREDRAW 0x0001
 #define CS_HREDRAW 0x0002

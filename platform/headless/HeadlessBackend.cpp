@@ -1,0 +1,173 @@
+#include "platform/headless/HeadlessBackend.h"
+
+#include <iconv.h>
+#include <time.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
+#include <windows.h>
+
+#include "platform/win32/Clock.h"
+#include "platform/win32/MessageQueue.h"
+#include "platform/win32/RunControl.h"
+#include "platform/win32/WindowManager.h"
+
+namespace platform {
+
+namespace {
+
+// GBK message text as UTF-8 for the terminal; bytes that do not convert become '?'.
+std::string utf8OfGbk(const char* text) {
+  std::string out;
+  static iconv_t converter = iconv_open("UTF-8", "GBK");
+  if (converter == reinterpret_cast<iconv_t>(-1)) return text;
+  std::string in(text);
+  char* inPointer = in.data();
+  size_t inLeft = in.size();
+  iconv(converter, nullptr, nullptr, nullptr, nullptr);
+  while (inLeft > 0) {
+    char buffer[256];
+    char* outPointer = buffer;
+    size_t outLeft = sizeof buffer;
+    size_t done = iconv(converter, &inPointer, &inLeft, &outPointer, &outLeft);
+    out.append(buffer, static_cast<size_t>(outPointer - buffer));
+    if (done == static_cast<size_t>(-1) && outLeft == sizeof buffer) {
+      out.push_back('?');
+      ++inPointer;
+      --inLeft;
+    }
+  }
+  return out;
+}
+
+void sleepTicks(int64_t ticks) {
+  if (ticks <= 0) return;
+  timespec pause{};
+  pause.tv_sec = static_cast<time_t>(ticks / Clock::kFrequency);
+  pause.tv_nsec = static_cast<long>(ticks % Clock::kFrequency) * 100;
+  while (nanosleep(&pause, &pause) != 0) {
+  }
+}
+
+}  // namespace
+
+std::unique_ptr<Backend> createHeadlessBackend() {
+  return std::make_unique<HeadlessBackend>();
+}
+
+void HeadlessBackend::desktopSize(int& width, int& height) {
+  width = width_;
+  height = height_;
+}
+
+RECT HeadlessBackend::frameInsets(DWORD style) {
+  return framed_ ? Backend::frameInsets(style) : RECT{0, 0, 0, 0};
+}
+
+bool HeadlessBackend::createWindow(HWND, const char*, const RECT&) {
+  return true;
+}
+
+void HeadlessBackend::destroyWindow(HWND) {}
+
+void HeadlessBackend::showWindow(HWND, bool) {}
+
+void HeadlessBackend::placeWindow(HWND, const RECT&) {}
+
+bool HeadlessBackend::setFullScreen(HWND, int width, int height, int bitsPerPixel) {
+  return width > 0 && height > 0 && bitsPerPixel > 0;
+}
+
+void HeadlessBackend::leaveFullScreen(HWND) {}
+
+void HeadlessBackend::present(HWND, const Picture&, bool frame) {
+  // The picture stays in the screen's memory, where captures read it; nothing to copy here.
+  if (frame && !held_.empty()) releaseDue();
+}
+
+void HeadlessBackend::setDesktop(int bitsPerPixel, int width, int height) {
+  bitsPerPixel_ = bitsPerPixel;
+  width_ = width;
+  height_ = height;
+}
+
+void HeadlessBackend::postAfterFrames(uint64_t frames, const BackendEvent& event) {
+  held_.push_back(Held{frames == 0 ? 1 : frames, 0, event});
+  if (frames <= runControl().frames()) releaseDue();
+}
+
+void HeadlessBackend::postAtTicks(int64_t ticks, const BackendEvent& event) {
+  held_.push_back(Held{0, ticks, event});
+}
+
+void HeadlessBackend::releaseDue() {
+  const uint64_t frames = runControl().frames();
+  const int64_t now = systemClock().now();
+  // In the order they were held, so two events for the same moment keep their order.
+  for (auto it = held_.begin(); it != held_.end();) {
+    bool due = it->frames ? it->frames <= frames : it->ticks <= now;
+    if (due) {
+      ready_.push_back(it->event);
+      it = held_.erase(it);
+    } else {
+      ++it;
+    }
+  }
+}
+
+int64_t HeadlessBackend::nextTimedRelease() const {
+  int64_t next = -1;
+  for (const Held& held : held_) {
+    if (held.frames == 0 && (next < 0 || held.ticks < next)) next = held.ticks;
+  }
+  return next;
+}
+
+bool HeadlessBackend::pollEvent(BackendEvent& event) {
+  if (!held_.empty()) releaseDue();
+  if (ready_.empty()) return false;
+  event = ready_.front();
+  ready_.pop_front();
+  return true;
+}
+
+bool HeadlessBackend::waitEvent(BackendEvent& event, int timeoutMs) {
+  if (pollEvent(event)) return true;
+  Clock& clock = systemClock();
+  const int64_t now = clock.now();
+  const int64_t timed = nextTimedRelease();
+  const int64_t deadline = timeoutMs < 0 ? -1 : now + static_cast<int64_t>(timeoutMs) * Clock::kTicksPerMillisecond;
+  int64_t wakeAt = deadline;
+  if (timed >= 0 && (wakeAt < 0 || timed < wakeAt)) wakeAt = timed;
+  if (wakeAt < 0) return idle(event);
+  if (clock.isVirtual()) {
+    // Time only passes when someone says so; a timed event says so.
+    if (timed >= 0 && timed == wakeAt) clock.advanceTo(timed);
+  } else {
+    sleepTicks(wakeAt - now);
+  }
+  return pollEvent(event);
+}
+
+bool HeadlessBackend::idle(BackendEvent& event) {
+  // Nothing can ever arrive: no timer, no held input and no person at a keyboard. Rather than
+  // hang, the window is closed as a person would close it; without a window the run just ends.
+  std::fprintf(stderr, "headless: the program waits for input that cannot come; closing its window\n");
+  if (windowManager().mainWindow()) {
+    event = BackendEvent{};
+    event.type = BackendEvent::Type::Close;
+    return true;
+  }
+  messageQueue().postQuit(0);
+  return false;
+}
+
+int HeadlessBackend::messageBox(HWND, const char* text, const char* caption, UINT) {
+  ++messageBoxes_;
+  std::fprintf(stderr, "message box \"%s\": %s\n", utf8OfGbk(caption).c_str(), utf8OfGbk(text).c_str());
+  return IDOK;
+}
+
+}  // namespace platform

@@ -1,0 +1,101 @@
+#include "platform/win32/Clock.h"
+
+#include <time.h>
+
+#include <windows.h>
+
+namespace platform {
+
+namespace {
+
+int64_t monotonicTicks() {
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<int64_t>(now.tv_sec) * Clock::kFrequency + now.tv_nsec / 100;
+}
+
+}  // namespace
+
+Clock& systemClock() {
+  static Clock theClock;
+  return theClock;
+}
+
+int64_t Clock::now() const {
+  return virtual_ ? virtualTicks_ : monotonicTicks();
+}
+
+void Clock::useRealTime() {
+  virtual_ = false;
+  fixedFramesPerSecond_ = 0;
+}
+
+void Clock::useVirtual(int64_t startTicks) {
+  virtual_ = true;
+  virtualTicks_ = startTicks;
+  fixedFramesPerSecond_ = 0;
+}
+
+void Clock::advance(int64_t ticks) {
+  if (virtual_ && ticks > 0) virtualTicks_ += ticks;
+}
+
+void Clock::advanceTo(int64_t ticks) {
+  if (virtual_ && ticks > virtualTicks_) virtualTicks_ = ticks;
+}
+
+void Clock::setFixedFrameRate(int framesPerSecond) {
+  if (framesPerSecond <= 0) {
+    useRealTime();
+    return;
+  }
+  if (!virtual_) useVirtual(0);
+  fixedFramesPerSecond_ = framesPerSecond;
+  fixedStart_ = virtualTicks_;
+  fixedFrames_ = 0;
+}
+
+void Clock::onFramePresented() {
+  if (fixedFramesPerSecond_ <= 0) return;
+  ++fixedFrames_;
+  // From the frame count, not by adding a rounded step, so 60 frames make exactly one second.
+  advanceTo(fixedStart_ + fixedFrames_ * kFrequency / fixedFramesPerSecond_);
+}
+
+}  // namespace platform
+
+BOOL WINAPI QueryPerformanceCounter(LARGE_INTEGER* lpPerformanceCount) {
+  if (!lpPerformanceCount) return FALSE;
+  lpPerformanceCount->QuadPart = platform::systemClock().now();
+  return TRUE;
+}
+
+BOOL WINAPI QueryPerformanceFrequency(LARGE_INTEGER* lpFrequency) {
+  if (!lpFrequency) return FALSE;
+  lpFrequency->QuadPart = platform::Clock::kFrequency;
+  return TRUE;
+}
+
+DWORD WINAPI GetTickCount(void) {
+  return static_cast<DWORD>(platform::systemClock().milliseconds());
+}
+
+void WINAPI Sleep(DWORD dwMilliseconds) {
+  platform::Clock& clock = platform::systemClock();
+  if (clock.isVirtual()) {
+    clock.advance(static_cast<int64_t>(dwMilliseconds) * platform::Clock::kTicksPerMillisecond);
+    return;
+  }
+  timespec pause{};
+  pause.tv_sec = dwMilliseconds / 1000;
+  pause.tv_nsec = static_cast<long>(dwMilliseconds % 1000) * 1000000L;
+  while (nanosleep(&pause, &pause) != 0) {
+  }
+}
+
+HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName) {
+  // Any non-null value serves as the program's own instance handle.
+  static char moduleTag;
+  if (lpModuleName) return nullptr;
+  return reinterpret_cast<HMODULE>(&moduleTag);
+}

@@ -1,0 +1,61 @@
+#include "platform/win32/DirectDrawClipper.h"
+
+#include <cstring>
+
+#include "platform/headless/HeadlessControl.h"
+#include "platform/win32/CallLog.h"
+#include "platform/win32/WindowManager.h"
+
+namespace platform {
+
+HRESULT DirectDrawClipper::QueryInterface(REFIID riid, LPVOID* ppvObj) {
+  if (!ppvObj) return E_POINTER;
+  if (std::memcmp(&riid, &IID_IDirectDrawClipper, sizeof riid) == 0 ||
+      std::memcmp(&riid, &IID_IUnknown, sizeof riid) == 0) {
+    AddRef();
+    *ppvObj = static_cast<IDirectDrawClipper*>(this);
+    return S_OK;
+  }
+  *ppvObj = nullptr;
+  return E_NOINTERFACE;
+}
+
+ULONG DirectDrawClipper::AddRef() {
+  return ++references_;
+}
+
+ULONG DirectDrawClipper::Release() {
+  ULONG left = --references_;
+  if (left == 0) delete this;
+  return left;
+}
+
+HRESULT DirectDrawClipper::GetHWnd(HWND* lphWnd) {
+  if (!lphWnd) return DDERR_INVALIDPARAMS;
+  *lphWnd = window_;
+  return DD_OK;
+}
+
+HRESULT DirectDrawClipper::IsClipListChanged(BOOL* lpbChanged) {
+  if (!lpbChanged) return DDERR_INVALIDPARAMS;
+  *lpbChanged = FALSE;
+  return DD_OK;
+}
+
+HRESULT DirectDrawClipper::SetHWnd(DWORD dwFlags, HWND hWnd) {
+  HRESULT result = failures().check(headless::Call::SetHWnd);
+  if (result == DD_OK && (dwFlags != 0 || (hWnd && !windowManager().find(hWnd)))) {
+    result = DDERR_INVALIDPARAMS;
+  }
+  if (result == DD_OK) window_ = hWnd;
+  callLog().addResult("SetHWnd", formatArgs("flags=0x%x", dwFlags), result, hWnd);
+  return result;
+}
+
+bool DirectDrawClipper::clipRect(RECT& clip) const {
+  if (!window_) return false;
+  if (!windowManager().clientOnScreen(window_, clip)) clip = RECT{0, 0, 0, 0};
+  return true;
+}
+
+}  // namespace platform

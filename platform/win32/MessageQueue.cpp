@@ -1,0 +1,179 @@
+#include "platform/win32/MessageQueue.h"
+
+#include "platform/win32/Clock.h"
+#include "platform/win32/WindowManager.h"
+
+namespace platform {
+
+namespace {
+
+// The character a key types with no modifier held, for keys posted without one.
+uint32_t defaultCharacter(uint32_t key) {
+  if (key >= '0' && key <= '9') return key;
+  if (key >= 'A' && key <= 'Z') return key - 'A' + 'a';
+  switch (key) {
+    case VK_ESCAPE:
+    case VK_BACK:
+    case VK_TAB:
+    case VK_RETURN:
+    case VK_SPACE:
+      return key;
+    default:
+      return 0;
+  }
+}
+
+DWORD tickNow() {
+  return static_cast<DWORD>(systemClock().milliseconds());
+}
+
+}  // namespace
+
+MessageQueue& messageQueue() {
+  static MessageQueue queue;
+  return queue;
+}
+
+bool MessageQueue::passes(const MSG& message, HWND window, UINT first, UINT last) {
+  if (window == reinterpret_cast<HWND>(-1)) {
+    if (message.hwnd) return false;
+  } else if (window && message.hwnd != window) {
+    return false;
+  }
+  if (first == 0 && last == 0) return true;
+  return message.message >= first && message.message <= last;
+}
+
+void MessageQueue::post(HWND window, UINT messageId, WPARAM wParam, LPARAM lParam) {
+  MSG message{};
+  message.hwnd = window;
+  message.message = messageId;
+  message.wParam = wParam;
+  message.lParam = lParam;
+  message.time = tickNow();
+  posted_.push_back(Posted{message, 0});
+}
+
+void MessageQueue::postQuit(int exitCode) {
+  quitPosted_ = true;
+  quitCode_ = exitCode;
+}
+
+void MessageQueue::handle(const BackendEvent& event) {
+  WindowManager& windows = windowManager();
+  HWND window = event.window ? event.window : windows.mainWindow();
+  switch (event.type) {
+    case BackendEvent::Type::Activate:
+      windows.setActive(event.active);
+      break;
+    case BackendEvent::Type::KeyDown: {
+      if (!windows.find(window)) break;
+      post(window, WM_KEYDOWN, event.key, 1);
+      posted_.back().character = event.character ? event.character : defaultCharacter(event.key);
+      break;
+    }
+    case BackendEvent::Type::KeyUp:
+      if (windows.find(window)) post(window, WM_KEYUP, event.key, static_cast<LPARAM>(0xC0000001u));
+      break;
+    case BackendEvent::Type::Char:
+      if (windows.find(window)) post(window, WM_CHAR, event.character, 1);
+      break;
+    case BackendEvent::Type::Close:
+      windows.send(window, WM_CLOSE, 0, 0);
+      break;
+    case BackendEvent::Type::None:
+      break;
+  }
+}
+
+void MessageQueue::pumpInput() {
+  BackendEvent event;
+  while (backend().pollEvent(event)) handle(event);
+}
+
+bool MessageQueue::peek(MSG& message, HWND window, UINT first, UINT last, bool remove) {
+  pumpInput();
+  for (auto it = posted_.begin(); it != posted_.end(); ++it) {
+    if (!passes(it->message, window, first, last)) continue;
+    message = it->message;
+    if (remove) {
+      if (message.message == WM_KEYDOWN) {
+        lastKey_ = static_cast<uint32_t>(message.wParam);
+        lastKeyCharacter_ = it->character;
+      }
+      posted_.erase(it);
+    }
+    return true;
+  }
+  if (quitPosted_ && (first == 0 && last == 0 ? true : (WM_QUIT >= first && WM_QUIT <= last))) {
+    message = MSG{};
+    message.message = WM_QUIT;
+    message.wParam = static_cast<WPARAM>(quitCode_);
+    message.time = tickNow();
+    if (remove) quitPosted_ = false;
+    return true;
+  }
+  if (first == 0 && last == 0 ? true : (WM_TIMER >= first && WM_TIMER <= last)) {
+    HWND filter = window == reinterpret_cast<HWND>(-1) ? nullptr : window;
+    if (timers_.takeDue(filter, systemClock().now(), remove, message)) return true;
+  }
+  return false;
+}
+
+bool MessageQueue::get(MSG& message, HWND window, UINT first, UINT last) {
+  while (!peek(message, window, first, last, true)) waitForInput();
+  return message.message != WM_QUIT;
+}
+
+bool MessageQueue::hasWork(int64_t nowTicks) const {
+  if (!posted_.empty() || quitPosted_) return true;
+  int64_t due = timers_.nextDue();
+  return due >= 0 && due <= nowTicks;
+}
+
+void MessageQueue::wait() {
+  pumpInput();
+  if (hasWork(systemClock().now())) return;
+  waitForInput();
+}
+
+void MessageQueue::waitForInput() {
+  Clock& clock = systemClock();
+  int64_t due = timers_.nextDue();
+  int timeoutMs = -1;
+  if (due >= 0) {
+    int64_t remaining = due - clock.now();
+    if (remaining <= 0) return;
+    int64_t ms = (remaining + Clock::kTicksPerMillisecond - 1) / Clock::kTicksPerMillisecond;
+    timeoutMs = ms > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(ms);
+  }
+  BackendEvent event;
+  if (backend().waitEvent(event, timeoutMs)) {
+    handle(event);
+  } else if (due >= 0) {
+    // Nobody else moves a virtual clock while the program sleeps: the timer's time has come.
+    clock.advanceTo(due);
+  }
+}
+
+uint32_t MessageQueue::characterOfKey(const MSG& keyDown) const {
+  if (keyDown.message != WM_KEYDOWN) return 0;
+  uint32_t key = static_cast<uint32_t>(keyDown.wParam);
+  if (key == lastKey_ && lastKeyCharacter_) return lastKeyCharacter_;
+  return defaultCharacter(key);
+}
+
+void MessageQueue::forgetWindow(HWND window) {
+  timers_.killAllOf(window);
+}
+
+void MessageQueue::reset() {
+  posted_.clear();
+  timers_.clear();
+  quitPosted_ = false;
+  quitCode_ = 0;
+  lastKey_ = 0;
+  lastKeyCharacter_ = 0;
+}
+
+}  // namespace platform

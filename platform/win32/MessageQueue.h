@@ -1,0 +1,58 @@
+#pragma once
+
+#include <cstdint>
+#include <deque>
+
+#include <windows.h>
+
+#include "platform/win32/Backend.h"
+#include "platform/win32/TimerTable.h"
+
+namespace platform {
+
+// The one message queue of the process (one thread, as the programs have). Retrieval order as on
+// Windows: input from the back end is turned into messages first (activation and closing are
+// sent to the window at once, keys and characters are posted), then posted messages in order,
+// then WM_QUIT once PostQuitMessage was called, then WM_TIMER of a due timer.
+class MessageQueue {
+public:
+  bool peek(MSG& message, HWND window, UINT first, UINT last, bool remove);
+  // GetMessageA: blocks until a message passes the filter; false for WM_QUIT.
+  bool get(MSG& message, HWND window, UINT first, UINT last);
+  // WaitMessage: returns once input arrived, a message was posted or a timer is due.
+  void wait();
+
+  void post(HWND window, UINT messageId, WPARAM wParam, LPARAM lParam);
+  void postQuit(int exitCode);
+  bool quitPosted() const { return quitPosted_; }
+
+  // The character TranslateMessage should post for a WM_KEYDOWN just taken from the queue.
+  uint32_t characterOfKey(const MSG& keyDown) const;
+
+  TimerTable& timers() { return timers_; }
+  void forgetWindow(HWND window);
+  void reset();
+
+private:
+  void pumpInput();
+  void handle(const BackendEvent& event);
+  // Waits for input until the next timer is due; a virtual clock jumps there instead.
+  void waitForInput();
+  bool hasWork(int64_t nowTicks) const;
+  static bool passes(const MSG& message, HWND window, UINT first, UINT last);
+
+  struct Posted {
+    MSG message;
+    uint32_t character;  // for WM_KEYDOWN from the back end: what the key types
+  };
+  std::deque<Posted> posted_;
+  TimerTable timers_;
+  bool quitPosted_ = false;
+  int quitCode_ = 0;
+  uint32_t lastKey_ = 0;
+  uint32_t lastKeyCharacter_ = 0;
+};
+
+MessageQueue& messageQueue();
+
+}  // namespace platform

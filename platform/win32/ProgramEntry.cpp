@@ -1,0 +1,158 @@
+// The program entry on POSIX systems. Besides what the Windows program does, main() takes a few
+// options of its own, for people and scripts; they are removed before WinMain sees the command
+// line:
+//   --headless          no window, even when a display is there
+//   --frames N          end the run after N presented frames (WM_QUIT, so WinMain returns)
+//   --screenshot FILE   save the last presented picture as PNG when WinMain returns
+//   --fixed-fps N       a virtual clock that advances 1/N s per presented frame, so frame rates,
+//                       timers and everything that depends on them repeat exactly
+// Without a display (or an SDL build) the program runs headless; given none of the options then,
+// it stops after kDefaultFrames frames and saves "screenshot.png", so a plain start still shows
+// something. A headless run with --frames prints its average frame rate at the end.
+#include <limits.h>
+#include <stdlib.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include <windows.h>
+
+#include "platform/headless/HeadlessControl.h"
+#include "platform/win32/Backend.h"
+
+namespace platform {
+
+namespace {
+
+constexpr uint64_t kDefaultFrames = 300;
+
+struct Options {
+  bool headless = false;
+  uint64_t frames = 0;
+  std::string screenshot;
+  int fixedFramesPerSecond = 0;
+  std::string commandLine;
+  bool valid = true;
+};
+
+// "--name value" or "--name=value"; advances `index` past what it used.
+bool optionValue(int argc, char** argv, int& index, const char* name, std::string& value) {
+  const char* argument = argv[index];
+  size_t length = std::strlen(name);
+  if (std::strncmp(argument, name, length) != 0) return false;
+  if (argument[length] == '=') {
+    value = argument + length + 1;
+    return true;
+  }
+  if (argument[length] != '\0') return false;
+  if (index + 1 >= argc) {
+    value.clear();
+    return true;
+  }
+  value = argv[++index];
+  return true;
+}
+
+bool parseCount(const std::string& text, uint64_t limit, uint64_t& count) {
+  if (text.empty() || text.size() > 12) return false;
+  uint64_t value = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    value = value * 10 + static_cast<uint64_t>(c - '0');
+  }
+  if (value == 0 || value > limit) return false;
+  count = value;
+  return true;
+}
+
+void appendArgument(std::string& commandLine, const char* argument) {
+  if (!commandLine.empty()) commandLine += ' ';
+  bool quote = std::strchr(argument, ' ') != nullptr || *argument == '\0';
+  if (quote) commandLine += '"';
+  commandLine += argument;
+  if (quote) commandLine += '"';
+}
+
+Options parseOptions(int argc, char** argv) {
+  Options options;
+  for (int i = 1; i < argc; ++i) {
+    std::string value;
+    uint64_t count = 0;
+    if (std::strcmp(argv[i], "--headless") == 0) {
+      options.headless = true;
+    } else if (optionValue(argc, argv, i, "--frames", value)) {
+      if (!parseCount(value, 1000000000ull, count)) {
+        std::fprintf(stderr, "--frames needs a positive number of frames\n");
+        options.valid = false;
+      }
+      options.frames = count;
+    } else if (optionValue(argc, argv, i, "--screenshot", value)) {
+      if (value.empty()) {
+        std::fprintf(stderr, "--screenshot needs a file name\n");
+        options.valid = false;
+      }
+      options.screenshot = value;
+    } else if (optionValue(argc, argv, i, "--fixed-fps", value)) {
+      if (!parseCount(value, 100000, count)) {
+        std::fprintf(stderr, "--fixed-fps needs a positive number of frames per second\n");
+        options.valid = false;
+      }
+      options.fixedFramesPerSecond = static_cast<int>(count);
+    } else {
+      appendArgument(options.commandLine, argv[i]);
+    }
+  }
+  return options;
+}
+
+std::string absolutePath(const std::string& path) {
+  char resolved[PATH_MAX];
+  return realpath(path.c_str(), resolved) ? std::string(resolved) : path;
+}
+
+}  // namespace
+
+int runProgram(int argc, char** argv, BackendFactory sdlFactory) {
+  Options options = parseOptions(argc, argv);
+  if (!options.valid) return 2;
+
+  bool headless = true;
+  if (!options.headless && sdlFactory) {
+    std::unique_ptr<Backend> window = sdlFactory();
+    if (window) {
+      installBackend(std::move(window));
+      headless = false;
+    }
+  }
+  if (headless && !options.headless && options.frames == 0) {
+    // Nobody asked for headless and nobody can watch: a short run that leaves a picture.
+    options.frames = kDefaultFrames;
+    if (options.screenshot.empty()) options.screenshot = "screenshot.png";
+    std::printf("no display: running headless for %llu frames\n", static_cast<unsigned long long>(options.frames));
+  }
+  if (options.fixedFramesPerSecond > 0) headless::setFixedFrameRate(options.fixedFramesPerSecond);
+  if (options.frames > 0) headless::endAfterFrames(options.frames);
+
+  auto start = std::chrono::steady_clock::now();
+  int result = WinMain(GetModuleHandleA(nullptr), nullptr, options.commandLine.data(), SW_SHOW);
+  double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+
+  if (headless && options.frames > 0) {
+    uint64_t frames = headless::presentedFrames();
+    std::printf("headless: %llu frames in %.3f s, average %.1f frames/s\n", static_cast<unsigned long long>(frames),
+                seconds, seconds > 0 ? static_cast<double>(frames) / seconds : 0.0);
+  }
+  if (!options.screenshot.empty()) {
+    if (headless::savePresentedPng(options.screenshot)) {
+      std::printf("screenshot: %s\n", absolutePath(options.screenshot).c_str());
+    } else {
+      std::fprintf(stderr, "screenshot: nothing was presented, or %s cannot be written\n", options.screenshot.c_str());
+    }
+  }
+  std::fflush(stdout);
+  return result;
+}
+
+}  // namespace platform

@@ -1,0 +1,77 @@
+// user32 message and timer functions over the MessageQueue.
+#include <windows.h>
+
+#include "platform/win32/CallLog.h"
+#include "platform/win32/Clock.h"
+#include "platform/win32/MessageQueue.h"
+#include "platform/win32/WindowManager.h"
+
+using platform::callLog;
+using platform::formatArgs;
+using platform::messageQueue;
+using platform::windowManager;
+
+BOOL WINAPI PeekMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax,
+                         UINT wRemoveMsg) {
+  if (!lpMsg) return FALSE;
+  return messageQueue().peek(*lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, (wRemoveMsg & PM_REMOVE) != 0)
+             ? TRUE
+             : FALSE;
+}
+
+BOOL WINAPI GetMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax) {
+  if (!lpMsg) return -1;
+  if (hWnd && hWnd != reinterpret_cast<HWND>(-1) && !windowManager().find(hWnd)) return -1;
+  return messageQueue().get(*lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax) ? TRUE : FALSE;
+}
+
+BOOL WINAPI TranslateMessage(const MSG* lpMsg) {
+  if (!lpMsg || lpMsg->message != WM_KEYDOWN) return FALSE;
+  uint32_t character = messageQueue().characterOfKey(*lpMsg);
+  if (!character) return FALSE;
+  messageQueue().post(lpMsg->hwnd, WM_CHAR, character, lpMsg->lParam);
+  return TRUE;
+}
+
+LRESULT WINAPI DispatchMessageA(const MSG* lpMsg) {
+  if (!lpMsg) return 0;
+  if (lpMsg->message == WM_TIMER && lpMsg->lParam) {
+    TIMERPROC procedure = reinterpret_cast<TIMERPROC>(lpMsg->lParam);
+    procedure(lpMsg->hwnd, WM_TIMER, lpMsg->wParam, GetTickCount());
+    return 0;
+  }
+  return windowManager().send(lpMsg->hwnd, lpMsg->message, lpMsg->wParam, lpMsg->lParam);
+}
+
+BOOL WINAPI WaitMessage(void) {
+  callLog().add("WaitMessage", "");
+  messageQueue().wait();
+  return TRUE;
+}
+
+BOOL WINAPI PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
+  if (hWnd && !windowManager().find(hWnd)) return FALSE;
+  messageQueue().post(hWnd, Msg, wParam, lParam);
+  return TRUE;
+}
+
+LRESULT WINAPI SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
+  return windowManager().send(hWnd, Msg, wParam, lParam);
+}
+
+void WINAPI PostQuitMessage(int nExitCode) {
+  callLog().add("PostQuitMessage", formatArgs("code=%d", nExitCode));
+  messageQueue().postQuit(nExitCode);
+}
+
+UINT_PTR WINAPI SetTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse, TIMERPROC lpTimerFunc) {
+  callLog().add("SetTimer",
+                formatArgs("id=%lu elapse=%u", static_cast<unsigned long>(nIDEvent), uElapse), hWnd);
+  if (hWnd && !windowManager().find(hWnd)) return 0;
+  return messageQueue().timers().set(hWnd, nIDEvent, uElapse, lpTimerFunc, platform::systemClock().now());
+}
+
+BOOL WINAPI KillTimer(HWND hWnd, UINT_PTR uIDEvent) {
+  callLog().add("KillTimer", formatArgs("id=%lu", static_cast<unsigned long>(uIDEvent)), hWnd);
+  return messageQueue().timers().kill(hWnd, uIDEvent) ? TRUE : FALSE;
+}
