@@ -31,14 +31,18 @@ Canvas paintFire() {
         // Noise cells are 9 px high; rows scroll up by one loop's rise over the 8 frames, and
         // the noise repeats after kNoisePeriod cells, so frame 7 runs on into frame 0.
         const float n = noise.fractal(x / 7.0f, y / 9.0f + rise, 4);
+        const float tongues = noise.fractal(x / 4.0f + 40, y / 5.0f + rise * 2, 3);
         const float v = (kHeight - 0.5f - y) / kHeight;  // 0 at the bottom, 1 at the top
         const float u = (x + 0.5f - kFrameWidth / 2.0f) / (kFrameWidth / 2.0f);
-        const float sway = u + (n - 0.5f) * 0.9f * v;
-        const float width = 0.78f * std::pow(1 - v, 0.55f) + 0.04f;
+        const float sway = u + (n - 0.5f) * 1.1f * v;
+        // A teardrop: rounded at the foot, widest low down, drawn out to a point.
+        const float width = (0.92f * std::pow(1 - v, 0.5f) + 0.03f) * (0.55f + 0.45f * smoothstep(0.0f, 0.16f, v));
         const float body = clamp01(1 - std::fabs(sway) / width);
-        float heat = body * (1.25f - 1.15f * v) + (n - 0.5f) * 0.8f * std::sqrt(v);
-        heat += smoothstep(0.1f, 0.0f, v) * body * 0.4f;  // the glowing bed at the foot
-        canvas.set(frame * kFrameWidth + x, y, flameColor(heat * std::sqrt(body)));
+        float heat = std::pow(body, 0.6f) * (1.3f - 1.25f * v) + (n - 0.5f) * 0.9f * std::sqrt(v);
+        heat -= (1 - tongues) * 0.55f * v;                        // flickering tongues at the top
+        heat += smoothstep(0.12f, 0.0f, v) * body * 0.35f;        // the glowing bed at the foot
+        heat *= std::sqrt(body);
+        canvas.set(frame * kFrameWidth + x, y, flameColor(heat));
       }
     }
     // Sparks rise 16 px a frame, so each returns to its place after the eight frames.

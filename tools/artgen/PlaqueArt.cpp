@@ -43,6 +43,16 @@ float insideDistance(float px, float py) {
   return (qx > 0 && qy > 0) ? corner : std::min(sides, corner);
 }
 
+// Height of the far range: four peaks and a rough edge.
+float mountainTop(float x, const Noise& ridge) {
+  const float peaks[4][3] = {{28, 24, 34}, {78, 34, 40}, {124, 22, 30}, {176, 30, 38}};  // x, height, half width
+  float height = 0;
+  for (const auto& peak : peaks) {
+    height = std::max(height, peak[1] * (1 - std::fabs(x - peak[0]) / peak[2]));
+  }
+  return 72 - height - 4 * ridge.fractal(x / 6, 0.5f, 3);
+}
+
 Rgb sky(float x, float y, const Noise& noise) {
   Rgb c = y < 50 ? mix(Rgb{10, 14, 58}, Rgb{70, 50, 140}, y / 50) : mix(Rgb{70, 50, 140}, Rgb{190, 110, 170}, (y - 50) / 30);
   // Aurora: a green curtain waving across the upper sky, streaked by the noise.
@@ -82,12 +92,12 @@ Canvas paintPlaque() {
         c = mix(Rgb{252, 246, 222}, Rgb{190, 184, 170}, smoothstep(0.5f, 0.7f, seas));
       }
 
-      // Far mountains with snowy tops, then nearer hills.
-      const float far = 48 + 22 * ridge.fractal(px / 34, 0.5f, 4) - 10 * std::fabs(std::sin(px * 0.03f));
+      // Far mountains with snowy tops, lit from the moon's side, then nearer hills.
+      const float far = mountainTop(px, ridge);
       if (py > far) {
-        const float slope = ridge.fractal(px / 34 + 0.05f, 0.5f, 4) - ridge.fractal(px / 34, 0.5f, 4);
-        c = py < far + 7 + 3 * noise.value(px / 3, 7) ? Rgb{226, 232, 255} : Rgb{92, 100, 176};
-        c = scale(c, slope > 0 ? 0.8f : 1.05f);
+        const bool lit = mountainTop(px + 1, ridge) > far;  // the ground falls to the right
+        c = py < 53 + 4 * noise.value(px / 3, 7) ? Rgb{228, 234, 255} : Rgb{92, 100, 176};
+        c = scale(c, lit ? 1.05f : 0.72f);
       }
       const float near = 70 + 10 * ridge.fractal(px / 22 + 20, 3.5f, 3);
       if (py > near) {
