@@ -41,11 +41,10 @@ bool PackArchive::open(const std::string& path) {
     return false;
   }
   length = static_cast<uint64_t>(end);
-  walkPosition = 0;
   streamPosition = 0;
 
   uint8_t image[PackHeader::kLength];
-  if (!readRecords(image, PackHeader::kLength)) {
+  if (!readAt(0, image, PackHeader::kLength)) {
     close();
     return false;
   }
@@ -56,9 +55,13 @@ bool PackArchive::open(const std::string& path) {
   }
   directoryCount = header.directoryCount;
   fileCount = header.fileCount;
+  // The header's counts size the directory; they are not trusted beyond what the file can hold.
+  uint64_t expected = static_cast<uint64_t>(directoryCount) + fileCount;
+  entries.reserve(static_cast<size_t>(std::min({expected, length / kRecord, uint64_t{1} << 20})));
 
   uint8_t root[PackRecord::kLength];
-  if (!readRecords(root, kRecord) || !readDirectory(root)) {
+  walkPosition = PackHeader::kLength + kRecord;
+  if (!readAt(PackHeader::kLength, root, kRecord) || !readDirectory(root)) {
     close();
     return false;
   }
@@ -76,26 +79,25 @@ bool PackArchive::close() {
   return true;
 }
 
-// Reads bytes at the walk position, which only ever moves forward. Skipped file data is
-// passed over lazily: the stream is sought only when the next record is actually wanted, so a
-// directory of many files costs one seek rather than one per file.
-bool PackArchive::readRecords(uint8_t* into, uint64_t count) {
-  if (walkPosition > length || count > length - walkPosition) {
+// Reads bytes at position. The stream is sought only when it does not already stand there, so
+// the records of one directory are read as one sequential run however much data they describe.
+bool PackArchive::readAt(uint64_t position, uint8_t* into, uint64_t count) {
+  if (position > length || count > length - position) {
     return false;
   }
-  if (streamPosition != walkPosition) {
+  if (streamPosition != position) {
     stream.clear();
-    stream.seekg(static_cast<std::streamoff>(walkPosition), std::ios::beg);
+    stream.seekg(static_cast<std::streamoff>(position), std::ios::beg);
     if (!stream) {
       return false;
     }
   }
   stream.read(reinterpret_cast<char*>(into), static_cast<std::streamsize>(count));
   if (static_cast<uint64_t>(stream.gcount()) != count) {
+    streamPosition = length + 1;  // unknown: seek before the next read
     return false;
   }
-  walkPosition += count;
-  streamPosition = walkPosition;
+  streamPosition = position + count;
   return true;
 }
 
@@ -111,21 +113,18 @@ bool PackArchive::visit(const uint8_t* image) {
   if (record.isDirectory()) {
     entry.flags = static_cast<int32_t>(PackRecord::kDirectory);
     entries.push_back(std::move(entry));
-    // The file records are read together before any of them is visited; a count the rest of
-    // the archive cannot hold is damage, not a reason to allocate.
+    // The file records come first and the walk goes on behind them; a count the rest of the
+    // archive cannot hold is damage.
     uint64_t files = record.fileCount();
-    WalkFrame frame;
-    frame.subdirectoriesLeft = record.subdirectoryCount();
-    if (files > 0) {
-      if (files * kRecord > length - walkPosition) {
-        return false;
-      }
-      frame.fileRecords.resize(static_cast<size_t>(files * kRecord));
-      if (!readRecords(frame.fileRecords.data(), files * kRecord)) {
-        return false;
-      }
+    if (files * kRecord > length - walkPosition) {
+      return false;
     }
-    walk.push_back(std::move(frame));
+    WalkFrame frame;
+    frame.nextRecord = walkPosition;
+    frame.filesLeft = record.fileCount();
+    frame.subdirectoriesLeft = record.subdirectoryCount();
+    walkPosition += files * kRecord;
+    walk.push_back(frame);
     return true;
   }
   // Any flags but 16 make a file. Its data lie next in the walk; they are stepped over, never
@@ -139,30 +138,30 @@ bool PackArchive::visit(const uint8_t* image) {
   return true;
 }
 
-// Depth first, each directory's file records before its subdirectories, with the directories
-// being walked kept on an explicit stack: a hostile archive nesting thousands of levels deep
-// costs heap, bounded by the records it really holds, never the call stack.
+// Depth first: a directory's file records in order (a directory record among them is walked
+// where it stands), then its subdirectory records. The directories being walked are kept on an
+// explicit stack, so a hostile archive nesting thousands of levels deep costs heap, bounded by
+// the records it really holds, never the call stack.
 bool PackArchive::readDirectory(const uint8_t* record) {
   walk.clear();
   bool sound = visit(record);
   while (sound && !walk.empty()) {
     WalkFrame& top = walk.back();
     uint8_t next[PackRecord::kLength];
-    if (top.nextFile * kRecord < top.fileRecords.size()) {
-      std::memcpy(next, &top.fileRecords[top.nextFile * kRecord], kRecord);
-      ++top.nextFile;
+    if (top.filesLeft > 0) {
+      --top.filesLeft;
+      sound = readAt(top.nextRecord, next, kRecord);
+      top.nextRecord += kRecord;
     } else if (top.subdirectoriesLeft > 0) {
       --top.subdirectoriesLeft;
-      if (!readRecords(next, kRecord)) {
-        sound = false;
-        break;
-      }
+      sound = readAt(walkPosition, next, kRecord);
+      walkPosition += kRecord;
     } else {
       walk.pop_back();
       continue;
     }
     // visit may push a frame; top is not touched after this.
-    sound = visit(next);
+    sound = sound && visit(next);
   }
   walk.clear();
   return sound;
@@ -221,7 +220,6 @@ bool PackArchive::seekData(uint64_t offset) {
   // A short read earlier leaves the stream failed; each read starts afresh.
   stream.clear();
   stream.seekg(static_cast<std::streamoff>(offset), std::ios::beg);
-  streamPosition = offset;
   return static_cast<bool>(stream);
 }
 

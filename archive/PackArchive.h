@@ -52,21 +52,22 @@ public:
   std::vector<PackEntry> entries;
 
 private:
-  bool readRecords(uint8_t* into, uint64_t count);
+  bool readAt(uint64_t position, uint8_t* into, uint64_t count);
   bool visit(const uint8_t* record);
   bool locate(const std::string& name, uint64_t& offset, int32_t& size);
   bool seekData(uint64_t offset);
 
-  // Set by open: the archive's length and, during the walk, where the next record starts.
+  // Set by open: the archive's length. During the walk: where the next subdirectory record
+  // (or file data) starts, and where the stream stands.
   uint64_t length = 0;
   uint64_t walkPosition = 0;
   uint64_t streamPosition = 0;
 
-  // Directories whose blocks the walk is inside: file records still to visit, then the number
-  // of subdirectory records still to read.
+  // A directory whose block the walk is inside: its file records still to visit (they lie
+  // back to back from nextRecord), then its subdirectory records still to read.
   struct WalkFrame {
-    std::vector<uint8_t> fileRecords;
-    size_t nextFile = 0;
+    uint64_t nextRecord = 0;
+    uint32_t filesLeft = 0;
     uint32_t subdirectoriesLeft = 0;
   };
   std::vector<WalkFrame> walk;
