@@ -1,1 +1,235 @@
-// Sprite
+#include "render/Sprite.h"
+
+#include "archive/ByteBuffer.h"
+#include "archive/FileLoader.h"
+#include "display/Display.h"
+#include "render/BdiDecoders.h"
+#include "render/BlendTables.h"
+
+#include <algorithm>
+#include <new>
+
+namespace {
+
+// BDI header: magic (16 bits) at 0, a free byte at 2, the coding method at 3, width and height
+// (16 bits each) at 4 and 6, the payload length at 8 and the decoded block size at 12.
+constexpr int32_t kHeaderSize = 16;
+constexpr uint32_t kMagic = 0x4249;  // the bytes "IB"
+constexpr uint8_t kStored = 0;
+constexpr uint8_t kRunLength = 1;
+constexpr uint8_t kLzss = 2;
+
+uint32_t readLe32(const uint8_t* bytes) {
+  return static_cast<uint32_t>(bytes[0]) | (static_cast<uint32_t>(bytes[1]) << 8) |
+         (static_cast<uint32_t>(bytes[2]) << 16) | (static_cast<uint32_t>(bytes[3]) << 24);
+}
+
+}  // namespace
+
+Sprite::Sprite()
+    : x(0),
+      y(0),
+      blendMode(0),
+      blendParam(0),
+      sourceRect{0, 0, 0, 0},
+      header{0, 0, 0, 0},
+      width(0),
+      height(0),
+      pixels(nullptr),
+      colorKey(255) {}
+
+Sprite::~Sprite() {
+  delete[] pixels;
+  pixels = nullptr;
+}
+
+bool Sprite::load(FileLoader& loader, const std::string& name) {
+  ByteBuffer file;  // released on every path by its destructor
+  if (!loader.readFile(name, file)) {
+    return false;
+  }
+  if (file.size < kHeaderSize) {
+    return false;
+  }
+  // The header words describe the file last looked at, even one refused below.
+  for (int32_t i = 0; i < 4; ++i) {
+    header[i] = readLe32(file.data + 4 * i);
+  }
+  if ((header[0] & 0xFFFF) != kMagic) {
+    return false;
+  }
+  const uint32_t payloadSize = static_cast<uint32_t>(file.size - kHeaderSize);
+  if (header[2] != payloadSize) {
+    return false;
+  }
+  const uint32_t newWidth = header[1] & 0xFFFF;
+  const uint32_t newHeight = header[1] >> 16;
+  const uint32_t pixelSize = header[3];
+  // Drawing reads width x height bytes of the block, so an empty image or a block too small for
+  // it is refused here, while the sprite still holds its previous image.
+  if (newWidth == 0 || newHeight == 0 ||
+      static_cast<uint64_t>(newWidth) * newHeight > static_cast<uint64_t>(pixelSize)) {
+    return false;
+  }
+
+  width = static_cast<int32_t>(newWidth);
+  height = static_cast<int32_t>(newHeight);
+  delete[] pixels;
+  // Zero-filled, so bytes a short payload leaves undecoded are black rather than stale heap.
+  pixels = new (std::nothrow) uint8_t[pixelSize]();
+  const uint8_t* payload = file.data + kHeaderSize;
+  const uint8_t method = static_cast<uint8_t>(header[0] >> 24);
+  if (pixels && (method == kStored || method == kRunLength || method == kLzss)) {
+    // The decoders cannot fail: whatever the payload yields, inside the block, is the image.
+    if (method == kStored) {
+      copyRaw(payload, payloadSize, pixels, pixelSize);
+    } else if (method == kRunLength) {
+      decodeRle(payload, payloadSize, pixels, pixelSize);
+    } else {
+      decodeLzss(payload, payloadSize, pixels, pixelSize);
+    }
+    setSourceRect(nullptr);
+    return true;
+  }
+  // Refused after the old block was let go: the source rectangle may describe the old image,
+  // so it is emptied and the sprite draws nothing until a load succeeds.
+  sourceRect = Rect{0, 0, 0, 0};
+  return false;
+}
+
+void Sprite::setSourceRect(const Rect* rect) {
+  if (!rect) {
+    sourceRect = Rect{0, 0, width, height};
+    return;
+  }
+  sourceRect = *rect;
+  sourceRect.left = std::max(sourceRect.left, 0);
+  sourceRect.top = std::max(sourceRect.top, 0);
+  sourceRect.right = std::min(sourceRect.right, width);
+  sourceRect.bottom = std::min(sourceRect.bottom, height);
+}
+
+void Sprite::setColorKey(uint32_t red, uint32_t green, uint32_t blue) {
+  const uint32_t word = ((red & 0xF8) << 8) | ((green & 0xFC) << 3) | ((blue & 0xFF) >> 3);
+  colorKey = nearestColorCode(word);
+}
+
+void Sprite::draw(Display& display) {
+  const BlendRoutine routine = blendRoutineFor(blendMode);
+  if (!routine || !pixels || !display.buffer || display.width <= 0 || display.height <= 0) {
+    return;
+  }
+  // 64-bit arithmetic: positions anywhere in the 32-bit range cannot overflow the clipping.
+  const int64_t bufferWidth = display.width;
+  const int64_t bufferHeight = display.height;
+  int64_t dx = x;
+  int64_t dy = y;
+  // The rectangle is kept inside the image here as well as in setSourceRect, because the
+  // fields are public: whatever they hold, the routines only ever read the pixel block.
+  int64_t left = std::max(sourceRect.left, 0);
+  int64_t top = std::max(sourceRect.top, 0);
+  int64_t right = std::min(sourceRect.right, width);
+  int64_t bottom = std::min(sourceRect.bottom, height);
+  if (dy < 0) {
+    top -= dy;
+    dy = 0;
+  }
+  if (dx < 0) {
+    left -= dx;
+    dx = 0;
+  }
+  if ((right - left) + dx > bufferWidth) {
+    right = bufferWidth - dx + left;
+  }
+  if ((bottom - top) + dy > bufferHeight) {
+    bottom = bufferHeight - dy + top;
+  }
+  const int64_t clippedWidth = right - left;
+  const int64_t clippedHeight = bottom - top;
+  if (clippedWidth <= 0 || clippedHeight <= 0) {
+    return;
+  }
+  BlendJob job;
+  job.dst = display.buffer + dy * bufferWidth + dx;
+  job.dstStride = display.width;
+  job.src = pixels + top * width + left;
+  job.srcStride = width;
+  job.width = static_cast<int32_t>(clippedWidth);
+  job.height = static_cast<int32_t>(clippedHeight);
+  job.level = blendLevel(blendParam);
+  job.key = colorKey;
+  job.guard = blendGuard(blendParam);
+  routine(job);
+}
+
+BlendJob Sprite::makeJob(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h,
+                         int32_t level, uint8_t guard) const {
+  return BlendJob{dst, dstStride, src, width, w, h, level, colorKey, guard};
+}
+
+void Sprite::drawCopy(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h) {
+  blendCopy(makeJob(dst, dstStride, src, w, h, 0, 0));
+}
+
+void Sprite::drawCopyKeyed(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h) {
+  blendCopyKeyed(makeJob(dst, dstStride, src, w, h, 0, 0));
+}
+
+void Sprite::drawCopyGuarded(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h,
+                             uint8_t guard) {
+  blendCopyGuarded(makeJob(dst, dstStride, src, w, h, 0, guard));
+}
+
+void Sprite::drawAlpha(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h,
+                       int32_t level) {
+  blendAlpha(makeJob(dst, dstStride, src, w, h, level, 0));
+}
+
+void Sprite::drawAlphaKeyed(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h,
+                            int32_t level) {
+  blendAlphaKeyed(makeJob(dst, dstStride, src, w, h, level, 0));
+}
+
+void Sprite::drawAlphaGuarded(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h,
+                              int32_t level, uint8_t guard) {
+  blendAlphaGuarded(makeJob(dst, dstStride, src, w, h, level, guard));
+}
+
+void Sprite::drawAdd(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h) {
+  blendAdd(makeJob(dst, dstStride, src, w, h, 0, 0));
+}
+
+void Sprite::drawAddKeyed(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h) {
+  blendAddKeyed(makeJob(dst, dstStride, src, w, h, 0, 0));
+}
+
+void Sprite::drawAddGuarded(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h,
+                            uint8_t guard) {
+  blendAddGuarded(makeJob(dst, dstStride, src, w, h, 0, guard));
+}
+
+void Sprite::drawSub(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h) {
+  blendSub(makeJob(dst, dstStride, src, w, h, 0, 0));
+}
+
+void Sprite::drawSubKeyed(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h) {
+  blendSubKeyed(makeJob(dst, dstStride, src, w, h, 0, 0));
+}
+
+void Sprite::drawSubGuarded(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h,
+                            uint8_t guard) {
+  blendSubGuarded(makeJob(dst, dstStride, src, w, h, 0, guard));
+}
+
+void Sprite::drawGrey(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h) {
+  blendGrey(makeJob(dst, dstStride, src, w, h, 0, 0));
+}
+
+void Sprite::drawGreyKeyed(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h) {
+  blendGreyKeyed(makeJob(dst, dstStride, src, w, h, 0, 0));
+}
+
+void Sprite::drawGreyGuarded(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h,
+                             uint8_t guard) {
+  blendGreyGuarded(makeJob(dst, dstStride, src, w, h, 0, guard));
+}
