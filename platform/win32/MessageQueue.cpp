@@ -51,7 +51,7 @@ void MessageQueue::post(HWND window, UINT messageId, WPARAM wParam, LPARAM lPara
   message.wParam = wParam;
   message.lParam = lParam;
   message.time = tickNow();
-  posted_.push_back(Posted{message, 0});
+  posted_.push_back(message);
 }
 
 void MessageQueue::postQuit(int exitCode) {
@@ -59,49 +59,78 @@ void MessageQueue::postQuit(int exitCode) {
   quitCode_ = exitCode;
 }
 
-void MessageQueue::handle(const BackendEvent& event) {
+void MessageQueue::deliver(const BackendEvent& event) {
+  WindowManager& windows = windowManager();
+  if (event.type == BackendEvent::Type::Activate) {
+    windows.setActive(event.active);
+  } else if (event.type == BackendEvent::Type::Close) {
+    windows.send(event.window ? event.window : windows.mainWindow(), WM_CLOSE, 0, 0);
+  }
+}
+
+bool MessageQueue::messageOf(const BackendEvent& event, MSG& message, uint32_t& character) const {
   WindowManager& windows = windowManager();
   HWND window = event.window ? event.window : windows.mainWindow();
+  if (!windows.find(window)) return false;
+  message = MSG{};
+  message.hwnd = window;
+  message.time = tickNow();
+  character = 0;
   switch (event.type) {
-    case BackendEvent::Type::Activate:
-      windows.setActive(event.active);
-      break;
-    case BackendEvent::Type::KeyDown: {
-      if (!windows.find(window)) break;
-      post(window, WM_KEYDOWN, event.key, 1);
-      posted_.back().character = event.character ? event.character : defaultCharacter(event.key);
-      break;
-    }
+    case BackendEvent::Type::KeyDown:
+      message.message = WM_KEYDOWN;
+      message.wParam = event.key;
+      message.lParam = 1;
+      character = event.character ? event.character : defaultCharacter(event.key);
+      return true;
     case BackendEvent::Type::KeyUp:
-      if (windows.find(window)) post(window, WM_KEYUP, event.key, static_cast<LPARAM>(0xC0000001u));
-      break;
+      message.message = WM_KEYUP;
+      message.wParam = event.key;
+      message.lParam = static_cast<LPARAM>(0xC0000001u);
+      return true;
     case BackendEvent::Type::Char:
-      if (windows.find(window)) post(window, WM_CHAR, event.character, 1);
-      break;
-    case BackendEvent::Type::Close:
-      windows.send(window, WM_CLOSE, 0, 0);
-      break;
-    case BackendEvent::Type::None:
-      break;
+      message.message = WM_CHAR;
+      message.wParam = event.character;
+      message.lParam = 1;
+      return true;
+    default:
+      return false;
   }
 }
 
 void MessageQueue::pumpInput() {
   BackendEvent event;
-  while (backend().pollEvent(event)) handle(event);
+  while (backend().pollEvent(event)) input_.push_back(event);
 }
 
 bool MessageQueue::peek(MSG& message, HWND window, UINT first, UINT last, bool remove) {
   pumpInput();
   for (auto it = posted_.begin(); it != posted_.end(); ++it) {
-    if (!passes(it->message, window, first, last)) continue;
-    message = it->message;
+    if (!passes(*it, window, first, last)) continue;
+    message = *it;
     if (remove) {
+      if (message.message == WM_KEYDOWN) lastKey_ = 0;  // posted by the program: no character known
+      posted_.erase(it);
+    }
+    return true;
+  }
+  while (!input_.empty()) {
+    BackendEvent event = input_.front();
+    MSG made;
+    uint32_t character = 0;
+    if (!messageOf(event, made, character)) {
+      input_.pop_front();
+      deliver(event);  // may post, so look at the posted messages again
+      return peek(message, window, first, last, remove);
+    }
+    if (!passes(made, window, first, last)) break;
+    message = made;
+    if (remove) {
+      input_.pop_front();
       if (message.message == WM_KEYDOWN) {
         lastKey_ = static_cast<uint32_t>(message.wParam);
-        lastKeyCharacter_ = it->character;
+        lastKeyCharacter_ = character;
       }
-      posted_.erase(it);
     }
     return true;
   }
@@ -126,15 +155,23 @@ bool MessageQueue::get(MSG& message, HWND window, UINT first, UINT last) {
 }
 
 bool MessageQueue::hasWork(int64_t nowTicks) const {
-  if (!posted_.empty() || quitPosted_) return true;
+  if (!posted_.empty() || !input_.empty() || quitPosted_) return true;
   int64_t due = timers_.nextDue();
   return due >= 0 && due <= nowTicks;
 }
 
 void MessageQueue::wait() {
   pumpInput();
-  if (hasWork(systemClock().now())) return;
-  waitForInput();
+  if (!hasWork(systemClock().now())) waitForInput();
+  // What is sent rather than posted reaches the window while the thread waits.
+  while (!input_.empty()) {
+    MSG unused;
+    uint32_t character;
+    if (messageOf(input_.front(), unused, character)) break;
+    BackendEvent event = input_.front();
+    input_.pop_front();
+    deliver(event);
+  }
 }
 
 void MessageQueue::waitForInput() {
@@ -149,7 +186,7 @@ void MessageQueue::waitForInput() {
   }
   BackendEvent event;
   if (backend().waitEvent(event, timeoutMs)) {
-    handle(event);
+    input_.push_back(event);
   } else if (due >= 0) {
     // Nobody else moves a virtual clock while the program sleeps: the timer's time has come.
     clock.advanceTo(due);
@@ -169,6 +206,7 @@ void MessageQueue::forgetWindow(HWND window) {
 
 void MessageQueue::reset() {
   posted_.clear();
+  input_.clear();
   timers_.clear();
   quitPosted_ = false;
   quitCode_ = 0;

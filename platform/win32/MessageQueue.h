@@ -11,9 +11,10 @@
 namespace platform {
 
 // The one message queue of the process (one thread, as the programs have). Retrieval order as on
-// Windows: input from the back end is turned into messages first (activation and closing are
-// sent to the window at once, keys and characters are posted), then posted messages in order,
-// then WM_QUIT once PostQuitMessage was called, then WM_TIMER of a due timer.
+// Windows: posted messages in order, then input from the back end in order (activation and
+// closing are sent to the window when their turn comes; keys and characters are returned), then
+// WM_QUIT once PostQuitMessage was called, then WM_TIMER of a due timer. So the WM_CHAR that
+// TranslateMessage posts for a key comes before the next key's messages.
 class MessageQueue {
 public:
   bool peek(MSG& message, HWND window, UINT first, UINT last, bool remove);
@@ -35,17 +36,17 @@ public:
 
 private:
   void pumpInput();
-  void handle(const BackendEvent& event);
+  // Activation and closing: sent to the window.
+  void deliver(const BackendEvent& event);
+  // Keys and characters: the message they make; false for events that make none.
+  bool messageOf(const BackendEvent& event, MSG& message, uint32_t& character) const;
   // Waits for input until the next timer is due; a virtual clock jumps there instead.
   void waitForInput();
   bool hasWork(int64_t nowTicks) const;
   static bool passes(const MSG& message, HWND window, UINT first, UINT last);
 
-  struct Posted {
-    MSG message;
-    uint32_t character;  // for WM_KEYDOWN from the back end: what the key types
-  };
-  std::deque<Posted> posted_;
+  std::deque<MSG> posted_;
+  std::deque<BackendEvent> input_;
   TimerTable timers_;
   bool quitPosted_ = false;
   int quitCode_ = 0;

@@ -1,0 +1,132 @@
+// The POSIX program entry: options, WinMain's command line, frame limit and screenshot.
+#include <windows.h>
+#include <ddraw.h>
+
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "platform/headless/HeadlessControl.h"
+#include "platform/win32/Backend.h"
+
+namespace {
+
+std::string seenCommandLine;
+int renderedFrames = 0;
+
+LRESULT CALLBACK entryProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+bool readPngSize(const std::string& path, unsigned& width, unsigned& height) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) return false;
+  png_image image;
+  std::memset(&image, 0, sizeof image);
+  image.version = PNG_IMAGE_VERSION;
+  bool ok = png_image_begin_read_from_stdio(&image, file) != 0;
+  width = image.width;
+  height = image.height;
+  png_image_free(&image);
+  std::fclose(file);
+  return ok;
+}
+
+}  // namespace
+
+// A small program: a window, a windowed display that blits a red picture, the usual loop.
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
+  seenCommandLine = commandLine;
+  renderedFrames = 0;
+  WNDCLASSA windowClass{};
+  windowClass.lpfnWndProc = entryProc;
+  windowClass.hInstance = instance;
+  windowClass.lpszClassName = "entry";
+  RegisterClassA(&windowClass);
+  HWND window = CreateWindowExA(0, "entry", "entry", WS_POPUP, 0, 0, 64, 48, nullptr, nullptr, instance, nullptr);
+  ShowWindow(window, SW_SHOW);
+  LPDIRECTDRAW7 directDraw = nullptr;
+  DirectDrawCreateEx(nullptr, reinterpret_cast<void**>(&directDraw), IID_IDirectDraw7, nullptr);
+  directDraw->SetCooperativeLevel(window, DDSCL_NORMAL);
+  DDSURFACEDESC2 desc;
+  std::memset(&desc, 0, sizeof desc);
+  desc.dwSize = sizeof desc;
+  desc.dwFlags = DDSD_CAPS;
+  desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
+  LPDIRECTDRAWSURFACE7 primary = nullptr;
+  directDraw->CreateSurface(&desc, &primary, nullptr);
+  desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
+  desc.dwWidth = 64;
+  desc.dwHeight = 48;
+  desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
+  LPDIRECTDRAWSURFACE7 back = nullptr;
+  directDraw->CreateSurface(&desc, &back, nullptr);
+  DDBLTFX fill;
+  std::memset(&fill, 0, sizeof fill);
+  fill.dwSize = sizeof fill;
+  fill.dwFillColor = 0xF800;
+  back->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL, &fill);
+  MSG message;
+  for (;;) {
+    if (PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE)) {
+      if (!GetMessageA(&message, nullptr, 0, 0)) break;
+      TranslateMessage(&message);
+      DispatchMessageA(&message);
+    } else {
+      RECT target{0, 0, 64, 48};
+      primary->Blt(&target, back, nullptr, DDBLT_WAIT, nullptr);
+      ++renderedFrames;
+    }
+  }
+  back->Release();
+  primary->Release();
+  directDraw->Release();
+  return 1;
+}
+
+namespace {
+
+TEST(ProgramEntryTest, RunsTheGivenFramesAndSavesTheLastPicture) {
+  headless::reset();
+  std::string shot = ::testing::TempDir() + "entry-shot.png";
+  std::remove(shot.c_str());
+  const char* argv[] = {"demo", "--headless", "--frames", "7", "--screenshot", shot.c_str(), "--fixed-fps=60",
+                        "keep", "two words"};
+  int result = platform::runProgram(9, const_cast<char**>(argv), nullptr);
+  EXPECT_EQ(result, 1);
+  EXPECT_EQ(renderedFrames, 7);
+  EXPECT_EQ(headless::presentedFrames(), 7u);
+  EXPECT_EQ(seenCommandLine, "keep \"two words\"");
+  // The fixed frame rate put frame 7 at 7/60 s.
+  EXPECT_EQ(headless::clockTicks(), 7 * headless::kClockFrequency / 60);
+  unsigned width = 0;
+  unsigned height = 0;
+  ASSERT_TRUE(readPngSize(shot, width, height));
+  EXPECT_EQ(width, 64u);
+  EXPECT_EQ(height, 48u);
+  std::remove(shot.c_str());
+}
+
+TEST(ProgramEntryTest, BadOptionValuesStopBeforeTheProgramRuns) {
+  headless::reset();
+  renderedFrames = -1;
+  const char* argv[] = {"demo", "--headless", "--frames", "zero"};
+  EXPECT_EQ(platform::runProgram(4, const_cast<char**>(argv), nullptr), 2);
+  EXPECT_EQ(renderedFrames, -1);
+}
+
+TEST(ProgramEntryTest, AnUnavailableWindowBackEndFallsBackToHeadless) {
+  headless::reset();
+  std::string shot = ::testing::TempDir() + "fallback.png";
+  const char* argv[] = {"demo", "--frames", "3", "--screenshot", shot.c_str()};
+  auto noDisplay = []() -> std::unique_ptr<platform::Backend> { return nullptr; };
+  EXPECT_EQ(platform::runProgram(5, const_cast<char**>(argv), noDisplay), 1);
+  EXPECT_EQ(headless::presentedFrames(), 3u);
+  EXPECT_STREQ(platform::backend().name(), "headless");
+  std::remove(shot.c_str());
+}
+
+}  // namespace
