@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
 #include <string>
 
 #include "archive/ByteBuffer.h"
@@ -129,6 +130,22 @@ TEST_F(FileLoaderTest, ADirectoryIsNotDeliveredAsAFile) {
   uint8_t* block = nullptr;
   int32_t size = 0;
   EXPECT_FALSE(loader.readFile(temp.path(""), block, size));
+  EXPECT_EQ(nullptr, block);
+}
+
+TEST_F(FileLoaderTest, FileDeliveringLessThanItsMeasuredSizeIsRefused) {
+  // sysfs attributes measure 4096 bytes by seeking to their end but deliver a few.
+  const std::string path = "/sys/devices/system/cpu/online";
+  if (!std::ifstream(path).good()) {
+    GTEST_SKIP() << path << " is not available here";
+  }
+  FileLoader loader(nullptr);
+  ByteBuffer buffer;
+  EXPECT_FALSE(loader.readFile(path, buffer));
+  EXPECT_LT(buffer.size, 4096) << "no unread tail may be reported";
+  uint8_t* block = nullptr;
+  int32_t size = 0;
+  EXPECT_FALSE(loader.readFile(path, block, size));
   EXPECT_EQ(nullptr, block);
 }
 

@@ -158,6 +158,21 @@ TEST_F(PackArchiveTest, DirectoryRecordAmongFileRecordsIsWalkedAsADirectory) {
   EXPECT_EQ("GG", bytesOf(buffer));
 }
 
+TEST_F(PackArchiveTest, WalkReturnsToTheRemainingFileRecordsAfterANestedDirectory) {
+  // The first of the root's two "file" records is a directory: its block lies behind the
+  // root's records, and the second file's data follow that block.
+  std::string image = headerImage(2, 2) + dirRecord("d", 16, 0, 2) + dirRecord("d\\s", 144, 0, 1) +
+                      fileRecord("d\\f", 530, 3) + fileRecord("d\\s\\g", 528, 2) + "GG" + "FFF";
+  ASSERT_EQ(533u, image.size());
+  ASSERT_TRUE(archive.open(writeArchive(image)));
+  EXPECT_EQ((std::vector<std::string>{"d", "d\\f", "d\\s", "d\\s\\g"}), namesOf(archive));
+  ByteBuffer buffer;
+  ASSERT_TRUE(archive.readFile("d\\f", buffer));
+  EXPECT_EQ("FFF", bytesOf(buffer));
+  // One byte less of data and the second file's skip runs past the end.
+  EXPECT_FALSE(archive.open(writeArchive(image.substr(0, 532), "short.pak")));
+}
+
 // --- Looking names up -----------------------------------------------------------------------
 
 TEST_F(PackArchiveTest, QueriesAreLowerCasedStoredNamesAreNot) {

@@ -81,6 +81,17 @@ TEST_F(IniFileTest, ADirectoryIsNotLoaded) {
   EXPECT_EQ(nullptr, ini.data);
 }
 
+TEST_F(IniFileTest, FileDeliveringLessThanItsMeasuredSizeIsRefused) {
+  // sysfs attributes measure 4096 bytes by seeking to their end but deliver a few.
+  const std::string path = "/sys/devices/system/cpu/online";
+  if (!std::ifstream(path).good()) {
+    GTEST_SKIP() << path << " is not available here";
+  }
+  EXPECT_FALSE(ini.load(path));
+  EXPECT_EQ(nullptr, ini.data);
+  EXPECT_EQ(nullptr, ini.dataEnd);
+}
+
 TEST_F(IniFileTest, RefusingSourceFails) {
   TextSource source("[Window]\nWidth=1\n", false);
   EXPECT_FALSE(ini.load("setting.ini", &source));
