@@ -27,9 +27,24 @@ std::unique_ptr<SdlBackend> SdlBackend::open() {
   SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
   // The program decides when it ends; the last window's close button only asks it to.
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
-  // A window made in the background still gets the focus when it is shown, as on Windows.
-  SDL_SetHint(SDL_HINT_FORCE_RAISEWINDOW, "1");
+
+  // Without an X server or a Wayland compositor SDL would quietly pick its offscreen driver,
+  // and the program would draw into a window nobody can see instead of running headless.
+  // A driver named explicitly (SDL_VIDEODRIVER=dummy for tests, kmsdrm on a console) is obeyed.
+  const char* asked = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+  const bool driverAsked = asked != nullptr && asked[0] != '\0';
+  const char* display = SDL_getenv("DISPLAY");
+  const char* wayland = SDL_getenv("WAYLAND_DISPLAY");
+  const bool displayThere =
+      (display != nullptr && display[0] != '\0') || (wayland != nullptr && wayland[0] != '\0');
+  if (!driverAsked && !displayThere) return nullptr;
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return nullptr;
+  const char* driver = SDL_GetCurrentVideoDriver();
+  if (!driverAsked && driver != nullptr &&
+      (SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0)) {
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    return nullptr;
+  }
   return std::unique_ptr<SdlBackend>(new SdlBackend());
 }
 
