@@ -9,8 +9,9 @@ namespace platform {
 namespace {
 
 std::unique_ptr<Backend>& installed() {
-  static std::unique_ptr<Backend> theBackend;
-  return theBackend;
+  // Never destroyed: the program's static objects release DirectDraw objects after main returns.
+  static auto* theBackend = new std::unique_ptr<Backend>;
+  return *theBackend;
 }
 
 }  // namespace

@@ -9,8 +9,9 @@
 namespace platform {
 
 CallLog& callLog() {
-  static CallLog log;
-  return log;
+  // Never destroyed: the program's static objects release DirectDraw objects after main returns.
+  static auto* log = new CallLog;
+  return *log;
 }
 
 void CallLog::add(const char* api, std::string args, HWND window, std::string text,
@@ -41,8 +42,9 @@ std::string formatArgs(const char* format, ...) {
 }
 
 FailureInjector& failures() {
-  static FailureInjector injector;
-  return injector;
+  // Never destroyed: the program's static objects release DirectDraw objects after main returns.
+  static auto* injector = new FailureInjector;
+  return *injector;
 }
 
 void FailureInjector::failNext(headless::Call call, HRESULT result, int count, int skip) {

@@ -17,8 +17,9 @@ int64_t monotonicTicks() {
 }  // namespace
 
 Clock& systemClock() {
-  static Clock theClock;
-  return theClock;
+  // Never destroyed: the program's static objects release DirectDraw objects after main returns.
+  static auto* theClock = new Clock;
+  return *theClock;
 }
 
 int64_t Clock::now() const {

@@ -20,8 +20,9 @@ namespace {
 constexpr int kFontHeight = 16;
 
 std::vector<std::unique_ptr<DeviceContext>>& liveContexts() {
-  static std::vector<std::unique_ptr<DeviceContext>> contexts;
-  return contexts;
+  // Never destroyed: the program's static objects release DirectDraw objects after main returns.
+  static auto* contexts = new std::vector<std::unique_ptr<DeviceContext>>;
+  return *contexts;
 }
 
 HDC addContext(std::unique_ptr<DeviceContext> context) {

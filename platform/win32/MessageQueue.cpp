@@ -30,8 +30,9 @@ DWORD tickNow() {
 }  // namespace
 
 MessageQueue& messageQueue() {
-  static MessageQueue queue;
-  return queue;
+  // Never destroyed: the program's static objects release DirectDraw objects after main returns.
+  static auto* queue = new MessageQueue;
+  return *queue;
 }
 
 bool MessageQueue::passes(const MSG& message, HWND window, UINT first, UINT last) {

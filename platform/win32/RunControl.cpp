@@ -6,8 +6,9 @@
 namespace platform {
 
 RunControl& runControl() {
-  static RunControl control;
-  return control;
+  // Never destroyed: the program's static objects release DirectDraw objects after main returns.
+  static auto* control = new RunControl;
+  return *control;
 }
 
 void RunControl::onFrame() {

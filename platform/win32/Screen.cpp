@@ -10,8 +10,9 @@
 namespace platform {
 
 Screen& screen() {
-  static Screen theScreen;
-  return theScreen;
+  // Never destroyed: the program's static objects release DirectDraw objects after main returns.
+  static auto* theScreen = new Screen;
+  return *theScreen;
 }
 
 Screen::Mode Screen::mode() const {

@@ -44,8 +44,9 @@ bool parseLine(const char* line, uint32_t& codePoint, UnifontGlyphs::Glyph& glyp
 }  // namespace
 
 UnifontGlyphs& UnifontGlyphs::instance() {
-  static UnifontGlyphs glyphs;
-  return glyphs;
+  // Never destroyed: the program's static objects release DirectDraw objects after main returns.
+  static auto* glyphs = new UnifontGlyphs;
+  return *glyphs;
 }
 
 void UnifontGlyphs::load() {

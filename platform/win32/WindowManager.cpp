@@ -10,8 +10,9 @@
 namespace platform {
 
 WindowManager& windowManager() {
-  static WindowManager manager;
-  return manager;
+  // Never destroyed: the program's static objects release DirectDraw objects after main returns.
+  static auto* manager = new WindowManager;
+  return *manager;
 }
 
 const WindowManager::Class* WindowManager::findClass(const char* name) const {

@@ -22,6 +22,17 @@ DDSURFACEDESC2 emptyDesc() {
   return desc;
 }
 
+// Like the program's display, objects held by a static object are released after main returns,
+// when the layer's own state must still be there.
+struct ReleasedAtExit {
+  LPDIRECTDRAW7 directDraw = nullptr;
+  LPDIRECTDRAWSURFACE7 primary = nullptr;
+  ~ReleasedAtExit() {
+    if (primary) primary->Release();
+    if (directDraw) directDraw->Release();
+  }
+} releasedAtExit;
+
 class DirectDrawTest : public ::testing::Test {
 protected:
   void SetUp() override {
@@ -323,6 +334,18 @@ TEST_F(DirectDrawTest, FullScreenFlipsTheChainAndShowsTheNewFront) {
   EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 1024);
   EXPECT_EQ(primary->Flip(nullptr, DDFLIP_WAIT), DDERR_SURFACELOST);
   EXPECT_EQ(primary->Restore(), DDERR_WRONGMODE);
+}
+
+TEST_F(DirectDrawTest, ObjectsCanOutliveMain) {
+  ASSERT_EQ(directDraw->SetCooperativeLevel(window, DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE), DD_OK);
+  ASSERT_EQ(directDraw->SetDisplayMode(640, 480, 16, 0, 0), DD_OK);
+  DDSURFACEDESC2 desc = emptyDesc();
+  desc.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
+  desc.dwBackBufferCount = 1;
+  desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
+  ASSERT_EQ(directDraw->CreateSurface(&desc, &releasedAtExit.primary, nullptr), DD_OK);
+  releasedAtExit.directDraw = directDraw;
+  directDraw = nullptr;  // released at exit, after the mode change it made
 }
 
 TEST_F(DirectDrawTest, CallsAreRecordedWithRolesFlagsAndResults) {
