@@ -1,0 +1,26 @@
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+class Display;
+
+// The one window, set by createMainWindow.
+extern HWND mainWindow;
+// The last wParam of WM_ACTIVATEAPP: frames are rendered only while it is non-zero.
+extern int32_t appActive;
+// The one display device.
+extern Display theDisplay;
+
+// Settings of section "Window" in setting.ini outside these bounds fall back to their defaults:
+// a side of 8192 pixels keeps width x height far inside the back buffer's 32-bit size.
+constexpr int32_t kMinimumSide = 1;
+constexpr int32_t kMaximumSide = 8192;
+
+// Registers the window class "test" and creates the 640 x 480 pop-up window centred on the
+// screen; true when the window exists.
+bool createMainWindow(HINSTANCE instance);
+LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// The demo's entry. Every path returns 1, the normal quit included.
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR commandLine, int showCommand);
