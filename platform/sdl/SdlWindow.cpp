@@ -7,7 +7,8 @@ SdlWindow::SdlWindow()
       textureWidth(0),
       textureHeight(0),
       isShown(false),
-      isFullScreen(false) {}
+      isFullScreen(false),
+      isFramed(false) {}
 
 SdlWindow::~SdlWindow() {
   if (texture != nullptr) SDL_DestroyTexture(texture);
@@ -31,6 +32,7 @@ bool SdlWindow::create(const char* titleUtf8, int x, int y, int width, int heigh
     return false;
   }
   SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
+  isFramed = framed;
   return true;
 }
 
@@ -55,7 +57,9 @@ void SdlWindow::setTitle(const char* titleUtf8) {
 }
 
 void SdlWindow::setFramed(bool framed) {
-  if (window != nullptr) SDL_SetWindowBordered(window, framed ? SDL_TRUE : SDL_FALSE);
+  if (window == nullptr) return;
+  SDL_SetWindowBordered(window, framed ? SDL_TRUE : SDL_FALSE);
+  isFramed = framed;
 }
 
 void SdlWindow::move(int x, int y) {
@@ -137,8 +141,17 @@ bool SdlWindow::present(const uint16_t* pixels, int width, int height, int pitch
   return true;
 }
 
-bool SdlWindow::readPixels(uint32_t* out, int width, int height) {
-  if (renderer == nullptr || out == nullptr) return false;
-  SDL_Rect all = {0, 0, width, height};
-  return SDL_RenderReadPixels(renderer, &all, SDL_PIXELFORMAT_ARGB8888, out, width * 4) == 0;
+bool SdlWindow::readPixels(std::vector<uint32_t>& out, int& width, int& height) {
+  if (renderer == nullptr || SDL_GetRendererOutputSize(renderer, &width, &height) != 0) return false;
+  // Reading goes through the viewport, which the logical size shrinks to the picture; without
+  // it the viewport is the whole output.
+  int logicalWidth = 0;
+  int logicalHeight = 0;
+  SDL_RenderGetLogicalSize(renderer, &logicalWidth, &logicalHeight);
+  SDL_RenderSetLogicalSize(renderer, 0, 0);
+  out.assign(static_cast<size_t>(width) * height, 0);
+  const bool read = SDL_RenderReadPixels(renderer, nullptr, SDL_PIXELFORMAT_ARGB8888, out.data(),
+                                         width * 4) == 0;
+  if (logicalWidth > 0) SDL_RenderSetLogicalSize(renderer, logicalWidth, logicalHeight);
+  return read;
 }

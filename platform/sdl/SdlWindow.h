@@ -5,6 +5,7 @@
 
 #include <SDL.h>
 #include <cstdint>
+#include <vector>
 
 class SdlWindow {
  public:
@@ -37,14 +38,16 @@ class SdlWindow {
   bool enterFullScreen(int width, int height);
   void leaveFullScreen();
   bool fullScreen() const { return isFullScreen; }
+  bool framed() const { return isFramed; }
 
   // Shows a picture of width x height RGB565 pixels, rows pitch bytes apart. With a
   // destination rectangle (client coordinates; ignored in full screen) the picture is
   // scaled into it, otherwise into the whole client area.
   bool present(const uint16_t* pixels, int width, int height, int pitch, const SDL_Rect* dest);
 
-  // Reads back what the last present drew, as ARGB8888, for tests. False when unavailable.
-  bool readPixels(uint32_t* out, int width, int height);
+  // Reads back the whole window as the last present left it (ARGB8888, in the renderer's output
+  // pixels, letterbox bars included), for tests. False when the renderer cannot.
+  bool readPixels(std::vector<uint32_t>& out, int& width, int& height);
 
  private:
   bool ensureTexture(int width, int height);
@@ -56,4 +59,5 @@ class SdlWindow {
   int textureHeight;
   bool isShown;
   bool isFullScreen;
+  bool isFramed;
 };

@@ -4,12 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <SDL.h>
+#include <windows.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "display/Display.h"
+#include "platform/headless/HeadlessControl.h"
 #include "platform/sdl/GbkCodec.h"
+#include "platform/sdl/SdlBackend.h"
 #include "platform/sdl/SdlInput.h"
 #include "platform/sdl/SdlKeyMap.h"
 #include "platform/sdl/SdlMessageBox.h"
@@ -172,8 +177,12 @@ TEST_F(SdlWindowTest, PictureIsScaledIntoTheClientArea) {
   picture[5 * 40 + 35] = 0xFFFF;  // in the padding: must not show
   ASSERT_TRUE(window.present(picture.data(), 32, 24, 40 * 2, nullptr));
 
-  std::vector<uint32_t> shown(64 * 48);
-  ASSERT_TRUE(window.readPixels(shown.data(), 64, 48));
+  std::vector<uint32_t> shown;
+  int width = 0;
+  int height = 0;
+  ASSERT_TRUE(window.readPixels(shown, width, height));
+  ASSERT_EQ(width, 64);
+  ASSERT_EQ(height, 48);
   EXPECT_EQ(rgb565(shown[0]), 0x07E0u);
   EXPECT_EQ(rgb565(shown[1 * 64 + 1]), 0x07E0u);  // scaled twice: 2 x 2 pixels
   EXPECT_EQ(rgb565(shown[2]), 0xF800u);
@@ -191,8 +200,11 @@ TEST_F(SdlWindowTest, DestinationRectangleLimitsThePicture) {
   std::vector<uint16_t> picture(16 * 16, 0xFFFF);
   SDL_Rect dest = {8, 4, 16, 16};
   ASSERT_TRUE(window.present(picture.data(), 16, 16, 32, &dest));
-  std::vector<uint32_t> shown(64 * 48);
-  ASSERT_TRUE(window.readPixels(shown.data(), 64, 48));
+  std::vector<uint32_t> shown;
+  int width = 0;
+  int height = 0;
+  ASSERT_TRUE(window.readPixels(shown, width, height));
+  ASSERT_EQ(width, 64);
   EXPECT_EQ(rgb565(shown[4 * 64 + 8]), 0xFFFFu);
   EXPECT_EQ(rgb565(shown[19 * 64 + 23]), 0xFFFFu);
   EXPECT_EQ(rgb565(shown[3 * 64 + 8]), 0u);   // the rest of the client area is black
@@ -213,13 +225,26 @@ TEST_F(SdlWindowTest, FullScreenFillsTheScreenKeepingProportions) {
   EXPECT_EQ(width, desktop.w);
   EXPECT_EQ(height, desktop.h);
 
-  std::vector<uint16_t> picture(32 * 24, 0xF800);
-  ASSERT_TRUE(window.present(picture.data(), 32, 24, 64, nullptr));
-  // The logical size maps reading coordinates too: the whole 32 x 24 picture reads back red.
-  std::vector<uint32_t> shown(32 * 24);
-  ASSERT_TRUE(window.readPixels(shown.data(), 32, 24));
-  EXPECT_EQ(rgb565(shown[0]), 0xF800u);
-  EXPECT_EQ(rgb565(shown[23 * 32 + 31]), 0xF800u);
+  // A picture of 32 x 16 on the screen: scaled by the same factor both ways, with black bars
+  // above and below if the screen is less wide than 2:1 (the dummy screen is 1024 x 768).
+  std::vector<uint16_t> picture(32 * 16, 0xF800);
+  picture[15 * 32 + 31] = 0x001F;
+  ASSERT_TRUE(window.enterFullScreen(32, 16));
+  ASSERT_TRUE(window.present(picture.data(), 32, 16, 64, nullptr));
+  std::vector<uint32_t> shown;
+  ASSERT_TRUE(window.readPixels(shown, width, height));
+  ASSERT_EQ(width, desktop.w);
+  ASSERT_EQ(height, desktop.h);
+  const int scale = std::min(width / 32, height / 16);
+  const int top = (height - 16 * scale) / 2;
+  const int left = (width - 32 * scale) / 2;
+  const size_t topLeft = static_cast<size_t>(top) * width + left;
+  const size_t bottomRight = static_cast<size_t>(top + 16 * scale - 1) * width + left + 32 * scale - 1;
+  EXPECT_EQ(rgb565(shown[topLeft]), 0xF800u);
+  EXPECT_EQ(rgb565(shown[bottomRight]), 0x001Fu);
+  if (top > 0) {
+    EXPECT_EQ(rgb565(shown[static_cast<size_t>(top - 1) * width + left]), 0u);  // the bar
+  }
 
   window.leaveFullScreen();
   EXPECT_FALSE(window.fullScreen());
@@ -241,6 +266,35 @@ TEST_F(SdlWindowTest, RejectsPicturesItCannotShow) {
 
 using platform::BackendEvent;
 
+// SDL events as the X11 driver makes them, for window 7 unless moved elsewhere.
+SDL_Event keyEvent(Uint32 type, SDL_Keycode key, SDL_Scancode scancode, Uint16 mod = 0) {
+  SDL_Event event;
+  SDL_zero(event);
+  event.type = type;
+  event.key.windowID = 7;
+  event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+  event.key.keysym.sym = key;
+  event.key.keysym.scancode = scancode;
+  event.key.keysym.mod = mod;
+  return event;
+}
+SDL_Event textEvent(const char* text) {
+  SDL_Event event;
+  SDL_zero(event);
+  event.type = SDL_TEXTINPUT;
+  event.text.windowID = 7;
+  SDL_strlcpy(event.text.text, text, sizeof event.text.text);
+  return event;
+}
+SDL_Event windowEvent(Uint8 what) {
+  SDL_Event event;
+  SDL_zero(event);
+  event.type = SDL_WINDOWEVENT;
+  event.window.windowID = 7;
+  event.window.event = what;
+  return event;
+}
+
 class SdlInputTest : public SdlWindowTest {
  protected:
   void SetUp() override {
@@ -248,33 +302,6 @@ class SdlInputTest : public SdlWindowTest {
     input.addWindow(7, mainWindow);
   }
 
-  static SDL_Event keyEvent(Uint32 type, SDL_Keycode key, SDL_Scancode scancode, Uint16 mod = 0) {
-    SDL_Event event;
-    SDL_zero(event);
-    event.type = type;
-    event.key.windowID = 7;
-    event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
-    event.key.keysym.sym = key;
-    event.key.keysym.scancode = scancode;
-    event.key.keysym.mod = mod;
-    return event;
-  }
-  static SDL_Event textEvent(const char* text) {
-    SDL_Event event;
-    SDL_zero(event);
-    event.type = SDL_TEXTINPUT;
-    event.text.windowID = 7;
-    SDL_strlcpy(event.text.text, text, sizeof event.text.text);
-    return event;
-  }
-  static SDL_Event windowEvent(Uint8 what) {
-    SDL_Event event;
-    SDL_zero(event);
-    event.type = SDL_WINDOWEVENT;
-    event.window.windowID = 7;
-    event.window.event = what;
-    return event;
-  }
   std::vector<BackendEvent> drain() {
     std::vector<BackendEvent> out;
     BackendEvent event;
@@ -392,6 +419,216 @@ TEST_F(SdlInputTest, WaitingReturnsQueuedSdlEventsAndEndsAtTheDeadline) {
   ASSERT_TRUE(input.waitEvent(event, -1));
   EXPECT_EQ(event.type, BackendEvent::Type::KeyDown);
   EXPECT_EQ(event.key, 0x34u);
+}
+
+TEST(SdlBackendOpen, WithoutADisplayThereIsNoSdlBackend) {
+  // SDL would fall back to its offscreen driver here; the program must run headless instead.
+  const char* display = std::getenv("DISPLAY");
+  const std::string savedDisplay = display != nullptr ? display : "";
+  unsetenv("DISPLAY");
+  unsetenv("WAYLAND_DISPLAY");
+  unsetenv("SDL_VIDEODRIVER");
+  SDL_ResetHint(SDL_HINT_VIDEODRIVER);
+  EXPECT_EQ(SdlBackend::open(), nullptr);
+  // A driver asked for by name is used even so (this is how these tests get theirs).
+  SDL_SetHint(SDL_HINT_VIDEODRIVER, "dummy");
+  std::unique_ptr<SdlBackend> dummy = SdlBackend::open();
+  ASSERT_NE(dummy, nullptr);
+  EXPECT_STREQ(dummy->name(), "sdl");
+  if (!savedDisplay.empty()) setenv("DISPLAY", savedDisplay.c_str(), 1);
+}
+
+// --- the back end under the Win32 layer --------------------------------------------------
+
+struct Seen {
+  UINT message;
+  WPARAM wParam;
+};
+std::vector<Seen> seen;
+
+LRESULT CALLBACK recordingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_ACTIVATEAPP || message == WM_KEYDOWN || message == WM_CHAR ||
+      message == WM_TIMER || message == WM_DESTROY) {
+    seen.push_back(Seen{message, wParam});
+  }
+  if (message == WM_DESTROY) PostQuitMessage(0);
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// The program's side: a window made as the demo makes it, messages taken as its loop takes them.
+class SdlLayerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, "dummy");
+    headless::reset();
+    seen.clear();
+    std::unique_ptr<SdlBackend> opened = SdlBackend::open();
+    ASSERT_NE(opened, nullptr) << SDL_GetError();
+    sdl = opened.get();
+    platform::installBackend(std::move(opened));
+
+    WNDCLASSA windowClass{};
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = recordingProc;
+    windowClass.lpszClassName = "test";
+    ASSERT_NE(RegisterClassA(&windowClass), 0);
+    const int left = (GetSystemMetrics(SM_CXSCREEN) - 640) / 2;
+    const int top = (GetSystemMetrics(SM_CYSCREEN) - 480) / 2;
+    window = CreateWindowExA(0, "test", "test", WS_POPUP, left, top, 640, 480, nullptr, nullptr,
+                             nullptr, nullptr);
+    ASSERT_NE(window, nullptr);
+    ASSERT_NE(sdl->sdlWindowOf(window), nullptr);
+  }
+  void TearDown() override { headless::reset(); }  // closes the SDL back end
+
+  void drain() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) break;
+      TranslateMessage(&message);
+      DispatchMessageA(&message);
+    }
+  }
+  void pushToWindow(SDL_Event event) {
+    const Uint32 id = sdl->sdlWindowOf(window)->id();
+    if (event.type == SDL_TEXTINPUT) event.text.windowID = id;
+    else if (event.type == SDL_WINDOWEVENT) event.window.windowID = id;
+    else event.key.windowID = id;
+    ASSERT_EQ(SDL_PushEvent(&event), 1);
+  }
+
+  SdlBackend* sdl = nullptr;
+  HWND window = nullptr;
+};
+
+TEST_F(SdlLayerTest, TheDesktopLooksSixteenBitAndWindowsHaveNoFrameOfTheirOwn) {
+  SDL_DisplayMode mode;
+  ASSERT_EQ(SDL_GetDesktopDisplayMode(0, &mode), 0);
+  EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), mode.w);
+  EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), mode.h);
+  HDC desktop = GetDC(GetDesktopWindow());
+  EXPECT_EQ(GetDeviceCaps(desktop, PLANES) * GetDeviceCaps(desktop, BITSPIXEL), 16);
+  ReleaseDC(GetDesktopWindow(), desktop);
+
+  // The popup is bare; the overlapped window the display turns it into gets the window
+  // manager's frame around its client area, which stays the whole window rectangle.
+  SDL_Window* sdlWindow = sdl->sdlWindowOf(window)->handle();
+  EXPECT_FALSE(sdl->sdlWindowOf(window)->framed());
+  const LONG style = GetWindowLongA(window, GWL_STYLE);
+  SetWindowLongA(window, GWL_STYLE, (style & ~static_cast<LONG>(WS_POPUP)) | WS_SYSMENU |
+                                        WS_MINIMIZEBOX);
+  SetWindowPos(window, nullptr, 0, 0, 800, 600, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  EXPECT_TRUE(sdl->sdlWindowOf(window)->framed());
+  RECT client;
+  ASSERT_TRUE(GetClientRect(window, &client));
+  EXPECT_EQ(client.right, 800);
+  EXPECT_EQ(client.bottom, 600);
+  int width = 0;
+  int height = 0;
+  SDL_GetWindowSize(sdlWindow, &width, &height);
+  EXPECT_EQ(width, 800);
+  EXPECT_EQ(height, 600);
+}
+
+TEST_F(SdlLayerTest, ShowingTheWindowActivatesTheApplication) {
+  drain();
+  EXPECT_TRUE(seen.empty());  // nothing before the window is shown
+  ShowWindow(window, SW_SHOW);
+  UpdateWindow(window);
+  drain();
+  ASSERT_EQ(seen.size(), 1u);
+  EXPECT_EQ(seen[0].message, static_cast<UINT>(WM_ACTIVATEAPP));
+  EXPECT_EQ(seen[0].wParam, 1u);
+}
+
+TEST_F(SdlLayerTest, KeysArriveAsKeyDownThenChar) {
+  ShowWindow(window, SW_SHOW);
+  drain();
+  seen.clear();
+  pushToWindow(keyEvent(SDL_KEYDOWN, SDLK_1, SDL_SCANCODE_1));
+  pushToWindow(textEvent("1"));
+  pushToWindow(keyEvent(SDL_KEYUP, SDLK_1, SDL_SCANCODE_1));
+  pushToWindow(keyEvent(SDL_KEYDOWN, SDLK_ESCAPE, SDL_SCANCODE_ESCAPE));
+  drain();
+  ASSERT_EQ(seen.size(), 4u);
+  EXPECT_EQ(seen[0].message, static_cast<UINT>(WM_KEYDOWN));
+  EXPECT_EQ(seen[0].wParam, 0x31u);
+  EXPECT_EQ(seen[1].message, static_cast<UINT>(WM_CHAR));
+  EXPECT_EQ(seen[1].wParam, static_cast<WPARAM>('1'));
+  EXPECT_EQ(seen[2].message, static_cast<UINT>(WM_KEYDOWN));
+  EXPECT_EQ(seen[2].wParam, 27u);
+  EXPECT_EQ(seen[3].message, static_cast<UINT>(WM_CHAR));
+  EXPECT_EQ(seen[3].wParam, 27u);
+}
+
+TEST_F(SdlLayerTest, TheCloseButtonEndsInDestroyAndQuit) {
+  ShowWindow(window, SW_SHOW);
+  drain();
+  pushToWindow(windowEvent(SDL_WINDOWEVENT_CLOSE));
+  MSG message;
+  int got = 0;
+  while ((got = GetMessageA(&message, nullptr, 0, 0)) > 0) DispatchMessageA(&message);
+  EXPECT_EQ(got, 0);  // WM_QUIT
+  ASSERT_FALSE(seen.empty());
+  EXPECT_EQ(seen.back().message, static_cast<UINT>(WM_DESTROY));
+  EXPECT_FALSE(IsWindow(window));
+  EXPECT_EQ(sdl->sdlWindowOf(window), nullptr);
+}
+
+TEST_F(SdlLayerTest, WaitingForAMessageWakesUpForTheNextTimer) {
+  ShowWindow(window, SW_SHOW);
+  drain();
+  ASSERT_NE(SetTimer(window, 1, 20, nullptr), 0u);
+  // No input will come: only the timer can end this wait.
+  MSG message;
+  ASSERT_GT(GetMessageA(&message, nullptr, 0, 0), 0);
+  EXPECT_EQ(message.message, static_cast<UINT>(WM_TIMER));
+  EXPECT_EQ(message.wParam, 1u);
+  KillTimer(window, 1);
+}
+
+// The display device's frames, through DirectDraw, the layer and this back end, into the window.
+TEST_F(SdlLayerTest, DisplayFramesReachTheWindowWindowedAndFullScreen) {
+  ShowWindow(window, SW_SHOW);
+  drain();
+  Display display;
+  ASSERT_TRUE(display.initWindowed(window, 640, 480));
+  SdlWindow* sdlWindow = sdl->sdlWindowOf(window);
+  int width = 0;
+  int height = 0;
+  sdlWindow->clientSize(&width, &height);
+  ASSERT_EQ(width, 640);
+  ASSERT_EQ(height, 480);
+
+  // Code c is shown as the word c * 0x101.
+  std::fill(display.buffer, display.buffer + display.bufferSize, 0x12);
+  display.buffer[0] = 0xF8;
+  display.buffer[479 * 640 + 639] = 0xFF;
+  display.present();
+  std::vector<uint32_t> shown;
+  ASSERT_TRUE(sdlWindow->readPixels(shown, width, height));
+  ASSERT_EQ(width, 640);
+  EXPECT_EQ(rgb565(shown[0]), 0xF8F8u);
+  EXPECT_EQ(rgb565(shown[1]), 0x1212u);
+  EXPECT_EQ(rgb565(shown[240 * 640 + 320]), 0x1212u);
+  EXPECT_EQ(rgb565(shown[479 * 640 + 639]), 0xFFFFu);
+
+  Display fullScreen;
+  ASSERT_TRUE(fullScreen.initFullScreen(window, 800, 600));
+  EXPECT_TRUE(sdlWindow->fullScreen());
+  std::fill(fullScreen.buffer, fullScreen.buffer + fullScreen.bufferSize, 0x34);
+  fullScreen.buffer[599 * 800 + 799] = 0xFF;
+  fullScreen.present();
+  // The 800 x 600 frame fills the 4:3 screen (1024 x 768 with the dummy driver).
+  std::vector<uint32_t> screen;
+  ASSERT_TRUE(sdlWindow->readPixels(screen, width, height));
+  SDL_DisplayMode desktop;
+  ASSERT_EQ(SDL_GetDesktopDisplayMode(0, &desktop), 0);
+  ASSERT_EQ(width, desktop.w);
+  ASSERT_EQ(height, desktop.h);
+  EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 800);  // the program sees its display mode
+  EXPECT_EQ(rgb565(screen[0]), 0x3434u);
+  EXPECT_EQ(rgb565(screen[static_cast<size_t>(height) * width - 1]), 0xFFFFu);
 }
 
 }  // namespace
