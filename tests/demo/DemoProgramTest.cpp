@@ -222,7 +222,15 @@ TEST(DemoProgramLoop, EveryFrameClearsDrawsAndPresents) {
     std::vector<uint8_t> frame(theDisplay.buffer, theDisplay.buffer + theDisplay.bufferSize);
     std::memset(theDisplay.buffer, 0, static_cast<size_t>(theDisplay.bufferSize));
     layerSet.draw(theDisplay);
-    checks.expect(std::memcmp(frame.data(), theDisplay.buffer, 560) == 0, "first rows are the sprites alone");
+    // Outside the frame-rate line, the frame is the groups drawn once over code 0.
+    bool same = true;
+    for (int32_t i = 0; i < theDisplay.bufferSize; ++i) {
+      const int32_t x = i % theDisplay.width;
+      const int32_t y = i / theDisplay.width;
+      if (x >= 560 && y >= 10 && y < 28) continue;
+      if (frame[static_cast<size_t>(i)] != theDisplay.buffer[i]) same = false;
+    }
+    checks.expect(same, "the last frame holds only its own sprites");
   });
 }
 
