@@ -1,1 +1,2 @@
-brumal_fuzzer(inifile_fuzz SOURCES IniFileFuzz.cpp LIBS demoapp archive)
+# The settings reader alone, without the rest of the demo library.
+brumal_fuzzer(inifile_fuzz SOURCES IniFileFuzz.cpp ${PROJECT_SOURCE_DIR}/demo/IniFile.cpp LIBS archive)
