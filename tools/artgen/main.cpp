@@ -1,6 +1,7 @@
 // artgen: paints the demo's pictures as PNG files, reduced to the engine's 256 colours.
 //   artgen OUTPUT_DIR   writes tile02.png, role.png, fire.png and tile04.png there
 #include <cstdio>
+#include <exception>
 #include <string>
 
 #include "tools/artgen/Artwork.h"
@@ -18,7 +19,7 @@ bool save(const PngImage& image, const std::string& path) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+static int run(int argc, char** argv) {
   if (argc != 2) {
     std::fprintf(stderr, "usage: artgen OUTPUT_DIR\n");
     return 2;
@@ -33,4 +34,13 @@ int main(int argc, char** argv) {
                   save(paintFire().quantize(0, -1, false, black), dir + "fire.png") &&
                   save(paintPlaque().quantize(16, 248, false, magenta), dir + "tile04.png");
   return ok ? 0 : 1;
+}
+
+int main(int argc, char** argv) {
+  try {
+    return run(argc, argv);
+  } catch (const std::exception& e) {  // out of memory, mostly
+    std::fprintf(stderr, "artgen: %s\n", e.what());
+    return 1;
+  }
 }

@@ -24,12 +24,6 @@ std::array<uint8_t, 3> ColorCoder::codeRgb(uint8_t code) {
           static_cast<uint8_t>((b5 << 3) | (b5 >> 2))};
 }
 
-std::array<int16_t, 65536> ColorCoder::makeEmptyMemo() {
-  std::array<int16_t, 65536> memo;
-  memo.fill(-1);
-  return memo;
-}
-
 void ColorCoder::setKeyColor(uint8_t r, uint8_t g, uint8_t b) {
   hasKeyColor_ = true;
   keyColor_ = {r, g, b};

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 // Turns RGBA pixels into the engine's colour codes and codes back into the RGB that the display
 // shows for them. Code c is shown as the RGB565 word c * 0x101; an RGB pixel becomes the code
@@ -33,7 +34,5 @@ class ColorCoder {
   bool hasKeyColor_ = false;
   std::array<uint8_t, 3> keyColor_{};
   // Memo of the code of each RGB565 word (-1: not computed yet); a search costs 256 distances.
-  std::array<int16_t, 65536> memo_ = makeEmptyMemo();
-
-  static std::array<int16_t, 65536> makeEmptyMemo();
+  std::vector<int16_t> memo_ = std::vector<int16_t>(65536, -1);
 };

@@ -22,6 +22,14 @@ bool PngImage::read(const std::string& path, std::string& error) {
     error = path + ": not a readable PNG file (" + image.message + ")";
     return false;
   }
+  // Checked before the pixels are allocated: a forged header may claim any size.
+  if (image.width > kMaxSide || image.height > kMaxSide ||
+      static_cast<uint64_t>(image.width) * image.height > kMaxPixels) {
+    error = path + ": " + std::to_string(image.width) + " x " + std::to_string(image.height) +
+            " pixels is larger than our tools take (65535 x 65535, 2^28 pixels)";
+    png_image_free(&image);
+    return false;
+  }
   image.format = PNG_FORMAT_RGBA;
   std::vector<uint8_t> pixels(PNG_IMAGE_SIZE(image));
   if (!png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr)) {

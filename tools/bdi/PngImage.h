@@ -8,6 +8,10 @@
 // converted; pictures are written as RGBA, or RGB when every pixel is opaque).
 class PngImage {
  public:
+  // The largest picture read: BDI sizes are 16-bit, and 2^28 pixels take 1 GiB as RGBA.
+  static constexpr uint32_t kMaxSide = 65535;
+  static constexpr uint64_t kMaxPixels = uint64_t{1} << 28;
+
   PngImage() = default;
   PngImage(int width, int height);
 

@@ -3,6 +3,7 @@
 //   bdi decode input.bdi output.png
 //   bdi info input.bdi
 #include <cstdio>
+#include <exception>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -227,7 +228,7 @@ int infoCommand(const std::vector<std::string>& args) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+static int run(int argc, char** argv) {
   if (argc < 2) {
     printUsage();
     return kExitUsage;
@@ -245,4 +246,13 @@ int main(int argc, char** argv) {
   }
   printUsage();
   return kExitUsage;
+}
+
+int main(int argc, char** argv) {
+  try {
+    return run(argc, argv);
+  } catch (const std::exception& e) {  // out of memory, mostly
+    std::fprintf(stderr, "bdi: %s\n", e.what());
+    return 1;
+  }
 }

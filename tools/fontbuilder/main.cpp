@@ -7,6 +7,7 @@
 // GBK character takes the glyph of its Unicode code point, a narrow one placed at the left; pairs
 // that are not GBK, or whose character Unifont lacks, stay blank.
 #include <cstdio>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -44,7 +45,7 @@ void putGlyph(std::vector<uint8_t>& font, size_t glyphIndex, const UnifontHex::G
 
 }  // namespace
 
-int main(int argc, char** argv) {
+static int run(int argc, char** argv) {
   if (argc != 3) {
     std::fprintf(stderr, "usage: fontbuilder unifont.hex output.font\n");
     return 2;
@@ -102,4 +103,13 @@ int main(int argc, char** argv) {
   std::printf("%s: %d glyphs: %d single-byte, %d GBK pairs (%d without a Unifont glyph, left blank)\n",
               argv[2], kGlyphCount, singleByte, pairs, missing);
   return 0;
+}
+
+int main(int argc, char** argv) {
+  try {
+    return run(argc, argv);
+  } catch (const std::exception& e) {  // out of memory, mostly
+    std::fprintf(stderr, "fontbuilder: %s\n", e.what());
+    return 1;
+  }
 }
