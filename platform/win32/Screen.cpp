@@ -56,34 +56,37 @@ std::shared_ptr<PixelBlock> Screen::desktopPixels() {
   return desktop_;
 }
 
-bool Screen::pictureOfMainWindow(HWND& window, const uint16_t*& pixels, int& width, int& height,
-                                 int& pitch) {
+bool Screen::currentlyShown(Shown& shown) {
   if (fullScreen_) {
     if (!front_) return false;
-    window = fullScreenWindow_;
-    pixels = front_->pixels.get();
-    width = front_->width;
-    height = front_->height;
-    pitch = front_->pitch;
+    shown.block = front_;
+    shown.area = front_->bounds();
+    shown.window = fullScreenWindow_;
     return true;
   }
-  window = windowManager().mainWindow();
-  RECT client;
-  if (!window || !desktop_ || !windowManager().clientOnScreen(window, client)) return false;
-  width = client.right - client.left;
-  height = client.bottom - client.top;
+  shown.window = windowManager().mainWindow();
+  if (!shown.window || !desktop_ || !windowManager().clientOnScreen(shown.window, shown.area)) return false;
+  shown.block = desktop_;
+  return !rectEmpty(shown.area);
+}
+
+bool Screen::pictureOf(const Shown& shown, const uint16_t*& pixels, int& width, int& height, int& pitch) {
+  const PixelBlock& block = *shown.block;
+  const RECT& area = shown.area;
+  width = area.right - area.left;
+  height = area.bottom - area.top;
   if (width <= 0 || height <= 0) return false;
-  if (rectInside(client, desktop_->bounds())) {
-    pixels = desktop_->row(client.top) + client.left;
-    pitch = desktop_->pitch;
+  if (rectInside(area, block.bounds())) {
+    pixels = block.row(area.top) + area.left;
+    pitch = block.pitch;
     return true;
   }
   // Partly off the screen: what lies outside the screen is black.
   scratch_.assign(static_cast<size_t>(width) * height, 0);
-  RECT onScreen = intersectRects(client, desktop_->bounds());
-  for (LONG y = onScreen.top; y < onScreen.bottom; ++y) {
-    std::memcpy(&scratch_[static_cast<size_t>(y - client.top) * width + (onScreen.left - client.left)],
-                desktop_->row(y) + onScreen.left, static_cast<size_t>(onScreen.right - onScreen.left) * 2);
+  RECT inside = intersectRects(area, block.bounds());
+  for (LONG y = inside.top; y < inside.bottom; ++y) {
+    std::memcpy(&scratch_[static_cast<size_t>(y - area.top) * width + (inside.left - area.left)],
+                block.row(y) + inside.left, static_cast<size_t>(inside.right - inside.left) * 2);
   }
   pixels = scratch_.data();
   pitch = width * 2;
@@ -92,18 +95,19 @@ bool Screen::pictureOfMainWindow(HWND& window, const uint16_t*& pixels, int& wid
 
 void Screen::show(bool frame) {
   if (frame) runControl().onFrame();
-  HWND window = nullptr;
+  Shown shown;
+  if (!currentlyShown(shown)) return;
+  last_ = shown;
   Picture picture;
-  if (!pictureOfMainWindow(window, picture.pixels, picture.width, picture.height, picture.pitch)) return;
-  backend().present(window, picture, frame);
+  if (!pictureOf(shown, picture.pixels, picture.width, picture.height, picture.pitch)) return;
+  backend().present(shown.window, picture, frame);
 }
 
 bool Screen::capture(std::vector<uint16_t>& pixels, int& width, int& height) {
-  HWND window = nullptr;
   const uint16_t* source = nullptr;
   int pitch = 0;
-  if (!pictureOfMainWindow(window, source, width, height, pitch)) {
-    pixels.clear();
+  pixels.clear();
+  if (!last_.block || !pictureOf(last_, source, width, height, pitch)) {
     width = height = 0;
     return false;
   }
@@ -123,6 +127,7 @@ void Screen::reset() {
   desktop_.reset();
   front_.reset();
   scratch_.clear();
+  last_ = Shown{};
   ++lossEpoch_;
 }
 

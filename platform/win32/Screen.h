@@ -48,15 +48,24 @@ public:
 
   // The primary surface changed: shows the new picture; `frame` for a rendered frame.
   void show(bool frame);
-  // What the main window shows now, as RGB565 rows.
+  // The picture shown last (what the main window showed, or the full screen), as RGB565 rows;
+  // it stays capturable after the window or the surfaces are gone.
   bool capture(std::vector<uint16_t>& pixels, int& width, int& height);
 
   void reset();
 
 private:
-  // The picture of the main window: a view into the screen's memory when its client area lies
-  // on the screen, else a copy padded with black.
-  bool pictureOfMainWindow(HWND& window, const uint16_t*& pixels, int& width, int& height, int& pitch);
+  // A picture cut from the screen's memory: the block and the part of it shown, which can reach
+  // outside the block.
+  struct Shown {
+    std::shared_ptr<PixelBlock> block;
+    RECT area{0, 0, 0, 0};
+    HWND window = nullptr;
+  };
+  // What the main window (or the full screen) shows now.
+  bool currentlyShown(Shown& shown);
+  // A view into the block when the area lies inside it, else a copy padded with black.
+  bool pictureOf(const Shown& shown, const uint16_t*& pixels, int& width, int& height, int& pitch);
 
   bool fullScreen_ = false;
   HWND fullScreenWindow_ = nullptr;
@@ -65,6 +74,7 @@ private:
   std::shared_ptr<PixelBlock> desktop_;
   std::shared_ptr<PixelBlock> front_;
   std::vector<uint16_t> scratch_;
+  Shown last_;
 };
 
 Screen& screen();

@@ -183,6 +183,11 @@ TEST_F(DirectDrawTest, BlitIntoTheClientAreaCopiesOneToOne) {
   // The primary is the screen: the window's client area starts at (100, 50) on it.
   EXPECT_EQ(pixelAt(primary, 100 + 17, 50 + 5), 17 + 320 * 5);
   EXPECT_EQ(pixelAt(primary, 99, 50), 0);
+  // The last picture stays there for a screenshot after the window is gone.
+  DestroyWindow(window);
+  shown = headless::presentedPicture(width, height);
+  ASSERT_EQ(width, 320);
+  EXPECT_EQ(shown[5 * 320 + 17], 17 + 320 * 5);
 }
 
 TEST_F(DirectDrawTest, BlitStretchesIntoASmallerOrLargerClientArea) {
