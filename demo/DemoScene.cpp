@@ -18,6 +18,7 @@ int32_t DemoScene::fireFrame = 0;
 int32_t DemoScene::modeCycle = 0;
 float DemoScene::blendLevel = 8.0f;
 float DemoScene::blendLevelStep = 0.2f;
+PackArchive* DemoScene::archive = nullptr;
 
 namespace {
 

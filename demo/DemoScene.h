@@ -48,7 +48,9 @@ public:
   // Stops the timers and destroys the loader and the font.
   void tearDown();
 
-  PackArchive* archive = nullptr;  // kept to the end of the process, never closed
+  // The open archive: kept, open, to the end of the process, so it is held by a process-wide
+  // pointer rather than by the scene that opened it.
+  static PackArchive* archive;
   FileLoader* loader = nullptr;
   BitmapFont* font = nullptr;
   int32_t width = 0;   // bounds of the motion: the back buffer's size
