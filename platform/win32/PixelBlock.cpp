@@ -79,7 +79,12 @@ void stretchPixels(const PixelBlock& from, const RECT& source, PixelBlock& to, c
     input = copy.get();
   }
 
-  const bool bottomUp = samePixels && sameSize && visible.top > source.top;
+  // Copying a surface onto itself downwards goes from the bottom row up, so every row is read
+  // before it is overwritten; memmove takes care of overlap within a row.
+  const bool bottomUp = samePixels && sameSize && destination.top > source.top;
+  const size_t rowBytes = static_cast<size_t>(visible.right - visible.left) * 2;
+  int64_t previousSourceY = -1;
+  const uint16_t* previousOut = nullptr;
   for (LONG step = 0; step < visible.bottom - visible.top; ++step) {
     LONG y = bottomUp ? visible.bottom - 1 - step : visible.top + step;
     int64_t sourceY = sameSize ? source.top + (y - destination.top)
@@ -88,11 +93,16 @@ void stretchPixels(const PixelBlock& from, const RECT& source, PixelBlock& to, c
     const uint16_t* in = input->row(static_cast<int>(sourceY));
     uint16_t* out = to.row(y) + visible.left;
     if (sameSize) {
-      std::memmove(out, in + source.left + (visible.left - destination.left),
-                   static_cast<size_t>(visible.right - visible.left) * 2);
+      std::memmove(out, in + source.left + (visible.left - destination.left), rowBytes);
+    } else if (sourceY == previousSourceY) {
+      std::memcpy(out, previousOut, rowBytes);  // enlarging: this row repeats the one above
     } else {
-      for (size_t i = 0; i < columns.size(); ++i) out[i] = in[columns[i]];
+      const int* column = columns.data();
+      const size_t count = columns.size();
+      for (size_t i = 0; i < count; ++i) out[i] = in[column[i]];
     }
+    previousSourceY = sourceY;
+    previousOut = out;
   }
 }
 

@@ -259,6 +259,23 @@ TEST_F(DirectDrawTest, BlitsWithoutAClipperMustFitTheSurface) {
   other->Release();
 }
 
+TEST_F(DirectDrawTest, ASurfaceBlitsOntoItselfWithoutSmearing) {
+  makeWindowed(16, 16);
+  paint(back, [](int x, int y) { return static_cast<uint16_t>(y * 16 + x); });
+  RECT from{0, 0, 8, 8};
+  RECT down{1, 2, 9, 10};
+  ASSERT_EQ(back->Blt(&down, back, &from, DDBLT_WAIT, nullptr), DD_OK);
+  for (int y = 0; y < 8; ++y) {
+    for (int x = 0; x < 8; ++x) ASSERT_EQ(pixelAt(back, x + 1, y + 2), y * 16 + x) << x << "," << y;
+  }
+  paint(back, [](int x, int y) { return static_cast<uint16_t>(y * 16 + x); });
+  RECT up{0, 0, 8, 8};
+  RECT below{3, 4, 11, 12};
+  ASSERT_EQ(back->Blt(&up, back, &below, DDBLT_WAIT, nullptr), DD_OK);
+  EXPECT_EQ(pixelAt(back, 0, 0), 4 * 16 + 3);
+  EXPECT_EQ(pixelAt(back, 7, 7), 11 * 16 + 10);
+}
+
 TEST_F(DirectDrawTest, LostSurfacesRefuseWorkUntilRestored) {
   makeWindowed(64, 64);
   headless::loseSurfaces();
