@@ -155,6 +155,10 @@ TEST_F(ToolRun, BadInputFailsClearlyAndWritesNothing) {
   EXPECT_EQ(bdi("decode '" + path("cut.bdi") + "' '" + path("cut.png") + "'"), 1);
   EXPECT_NE(err.find("stored size"), std::string::npos) << err;
   EXPECT_FALSE(fs::exists(path("cut.png")));
+  // info still shows the fields of a file that does not hold together.
+  EXPECT_EQ(bdi("info '" + path("cut.bdi") + "'"), 1);
+  EXPECT_NE(out.find("width       53"), std::string::npos) << out;
+  EXPECT_NE(err.find("stored size"), std::string::npos) << err;
   std::ofstream(path("junk.bdi")) << std::string(40, 'x');
   EXPECT_EQ(bdi("info '" + path("junk.bdi") + "'"), 1);
   EXPECT_NE(err.find("magic"), std::string::npos) << err;

@@ -48,7 +48,7 @@ std::vector<uint8_t> makeBdiFile(uint16_t width, uint16_t height, uint8_t method
   return file;
 }
 
-bool parseBdiFile(const std::vector<uint8_t>& file, BdiHeader& header, std::string& error) {
+bool readBdiHeader(const std::vector<uint8_t>& file, BdiHeader& header, std::string& error) {
   if (file.size() < BdiHeader::kSize) {
     error = "too short for a BDI header (" + std::to_string(file.size()) + " bytes)";
     return false;
@@ -63,6 +63,13 @@ bool parseBdiFile(const std::vector<uint8_t>& file, BdiHeader& header, std::stri
   header.height = static_cast<uint16_t>(get16(p + 6));
   header.storedSize = get32(p + 8);
   header.pixelSize = get32(p + 12);
+  return true;
+}
+
+bool parseBdiFile(const std::vector<uint8_t>& file, BdiHeader& header, std::string& error) {
+  if (!readBdiHeader(file, header, error)) {
+    return false;
+  }
   if (header.method > BdiHeader::kLzss) {
     error = "unknown coding method " + std::to_string(header.method);
     return false;

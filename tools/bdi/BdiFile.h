@@ -25,6 +25,9 @@ struct BdiHeader {
 std::vector<uint8_t> makeBdiFile(uint16_t width, uint16_t height, uint8_t method,
                                  const std::vector<uint8_t>& payload);
 
+// Reads the header fields of a whole BDI file; checks only its length and the magic.
+bool readBdiHeader(const std::vector<uint8_t>& file, BdiHeader& header, std::string& error);
+
 // Reads and checks the header of a whole BDI file: the magic, a known method, storedSize equal
 // to the file length minus 16 and pixelSize equal to width x height (the engine trusts pixelSize
 // for its block but draws width x height bytes of it, so our tools refuse a mismatch).

@@ -211,7 +211,7 @@ int infoCommand(const std::vector<std::string>& args) {
     return fail(error);
   }
   BdiHeader header;
-  if (!parseBdiFile(file, header, error)) {
+  if (!readBdiHeader(file, header, error)) {
     return fail(args[0] + ": " + error);
   }
   std::printf("%s: BDI image\n", args[0].c_str());
@@ -222,6 +222,11 @@ int infoCommand(const std::vector<std::string>& args) {
   std::printf("  pixelSize   %u\n", header.pixelSize);
   if (header.pixelSize != 0) {
     std::printf("  ratio       %.1f%%\n", 100.0 * header.storedSize / header.pixelSize);
+  }
+  // The fields are shown even when they do not fit together; the engine would refuse the file
+  // or, with a pixel size other than width x height, draw from a block of the wrong size.
+  if (!parseBdiFile(file, header, error)) {
+    return fail(args[0] + ": " + error);
   }
   return 0;
 }
