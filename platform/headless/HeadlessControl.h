@@ -89,7 +89,13 @@ void clearCalls();
 std::vector<CallRecord> callsOf(const std::string& api);
 
 // --- Input (delivered as window messages while the program reads its queue) ---
-void postKey(uint32_t virtualKey, uint32_t character = 0);  // WM_KEYDOWN then WM_KEYUP
+// If the program waits for messages while no timer runs and no input is held back, nothing
+// could ever wake it: the headless back end then closes the main window (WM_CLOSE, WM_DESTROY),
+// as a person would, instead of hanging.
+//
+// WM_KEYDOWN then WM_KEYUP; TranslateMessage adds WM_CHAR with `character`, or for 0 the key's
+// own character (digits, letters in lower case, Escape, Return, Space, Tab, Backspace).
+void postKey(uint32_t virtualKey, uint32_t character = 0);
 void postChar(uint32_t character);                          // WM_CHAR alone
 void postActivate(bool active);                             // WM_ACTIVATEAPP
 void postClose();                                           // WM_CLOSE, then WM_DESTROY
