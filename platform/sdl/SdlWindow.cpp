@@ -8,7 +8,9 @@ SdlWindow::SdlWindow()
       textureHeight(0),
       isShown(false),
       isFullScreen(false),
-      isFramed(false) {}
+      isFramed(false),
+      windowedPlace{0, 0, 0, 0},
+      windowedFramed(false) {}
 
 SdlWindow::~SdlWindow() {
   if (texture != nullptr) SDL_DestroyTexture(texture);
@@ -58,16 +60,31 @@ void SdlWindow::setTitle(const char* titleUtf8) {
 
 void SdlWindow::setFramed(bool framed) {
   if (window == nullptr) return;
+  if (isFullScreen) {
+    windowedFramed = framed;
+    return;
+  }
   SDL_SetWindowBordered(window, framed ? SDL_TRUE : SDL_FALSE);
   isFramed = framed;
 }
 
 void SdlWindow::move(int x, int y) {
-  if (window != nullptr && !isFullScreen) SDL_SetWindowPosition(window, x, y);
+  if (window == nullptr) return;
+  if (isFullScreen) {
+    windowedPlace.x = x;
+    windowedPlace.y = y;
+    return;
+  }
+  SDL_SetWindowPosition(window, x, y);
 }
 
 void SdlWindow::resize(int width, int height) {
   if (window == nullptr || width <= 0 || height <= 0) return;
+  if (isFullScreen) {
+    windowedPlace.w = width;
+    windowedPlace.h = height;
+    return;
+  }
   SDL_SetWindowSize(window, width, height);
 }
 
@@ -89,7 +106,25 @@ void SdlWindow::clientSize(int* width, int* height) const {
 
 bool SdlWindow::enterFullScreen(int width, int height) {
   if (window == nullptr || width <= 0 || height <= 0) return false;
-  if (SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) return false;
+  if (!isFullScreen) {
+    SDL_GetWindowPosition(window, &windowedPlace.x, &windowedPlace.y);
+    SDL_GetWindowSize(window, &windowedPlace.w, &windowedPlace.h);
+    windowedFramed = isFramed;
+  }
+  // Full screen is a window manager's service; with none (a bare X server) SDL's request has
+  // no effect. So the window first covers the screen by itself, without a frame, and then asks
+  // the window manager, if any, to keep it above panels.
+  SDL_Rect screen;
+  const int displayIndex = SDL_GetWindowDisplayIndex(window);
+  if (SDL_GetDisplayBounds(displayIndex < 0 ? 0 : displayIndex, &screen) == 0) {
+    SDL_SetWindowBordered(window, SDL_FALSE);
+    SDL_SetWindowPosition(window, screen.x, screen.y);
+    SDL_SetWindowSize(window, screen.w, screen.h);
+  }
+  if (SDL_SetWindowFullscreen(window, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) {
+    restoreWindowedPlace();
+    return false;
+  }
   // The program's picture keeps its own size; the renderer scales it to the screen.
   SDL_RenderSetLogicalSize(renderer, width, height);
   isFullScreen = true;
@@ -101,6 +136,16 @@ void SdlWindow::leaveFullScreen() {
   SDL_SetWindowFullscreen(window, 0);
   SDL_RenderSetLogicalSize(renderer, 0, 0);
   isFullScreen = false;
+  restoreWindowedPlace();
+}
+
+void SdlWindow::restoreWindowedPlace() {
+  SDL_SetWindowBordered(window, windowedFramed ? SDL_TRUE : SDL_FALSE);
+  isFramed = windowedFramed;
+  if (windowedPlace.w > 0 && windowedPlace.h > 0) {
+    SDL_SetWindowSize(window, windowedPlace.w, windowedPlace.h);
+  }
+  SDL_SetWindowPosition(window, windowedPlace.x, windowedPlace.y);
 }
 
 bool SdlWindow::ensureTexture(int width, int height) {

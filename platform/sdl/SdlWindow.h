@@ -34,7 +34,8 @@ class SdlWindow {
   void clientSize(int* width, int* height) const;
 
   // Desktop full screen: the window covers the screen and pictures of width x height are
-  // scaled to fit, keeping their proportions. leaveFullScreen returns to the windowed size.
+  // scaled to fit, keeping their proportions. leaveFullScreen returns to the window's place,
+  // size and frame from before; moves and resizes meanwhile are kept for that return.
   bool enterFullScreen(int width, int height);
   void leaveFullScreen();
   bool fullScreen() const { return isFullScreen; }
@@ -51,6 +52,7 @@ class SdlWindow {
 
  private:
   bool ensureTexture(int width, int height);
+  void restoreWindowedPlace();
 
   SDL_Window* window;
   SDL_Renderer* renderer;
@@ -60,4 +62,6 @@ class SdlWindow {
   bool isShown;
   bool isFullScreen;
   bool isFramed;
+  SDL_Rect windowedPlace;  // where the window goes back to when full screen ends
+  bool windowedFramed;
 };
