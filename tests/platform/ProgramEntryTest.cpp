@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "platform/headless/HeadlessControl.h"
 #include "platform/win32/Backend.h"
@@ -21,17 +22,18 @@ LRESULT CALLBACK entryProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
-bool readPngSize(const std::string& path, unsigned& width, unsigned& height) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (!file) return false;
+// Reads a PNG file as 8-bit RGB.
+bool readPng(const std::string& path, unsigned& width, unsigned& height, std::vector<unsigned char>& rgb) {
   png_image image;
   std::memset(&image, 0, sizeof image);
   image.version = PNG_IMAGE_VERSION;
-  bool ok = png_image_begin_read_from_stdio(&image, file) != 0;
+  if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
+  image.format = PNG_FORMAT_RGB;
   width = image.width;
   height = image.height;
+  rgb.resize(PNG_IMAGE_SIZE(image));
+  bool ok = png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr) != 0;
   png_image_free(&image);
-  std::fclose(file);
   return ok;
 }
 
@@ -104,10 +106,27 @@ TEST(ProgramEntryTest, RunsTheGivenFramesAndSavesTheLastPicture) {
   EXPECT_EQ(headless::clockTicks(), 7 * headless::kClockFrequency / 60);
   unsigned width = 0;
   unsigned height = 0;
-  ASSERT_TRUE(readPngSize(shot, width, height));
+  std::vector<unsigned char> rgb;
+  ASSERT_TRUE(readPng(shot, width, height, rgb));
   EXPECT_EQ(width, 64u);
   EXPECT_EQ(height, 48u);
+  // Pure red in RGB565 widens to full red.
+  ASSERT_GE(rgb.size(), 3u * 64 * 48);
+  EXPECT_EQ(rgb[0], 255);
+  EXPECT_EQ(rgb[1], 0);
+  EXPECT_EQ(rgb[3 * (64 * 48 - 1) + 0], 255);
+  EXPECT_EQ(rgb[3 * (64 * 48 - 1) + 2], 0);
   std::remove(shot.c_str());
+  EXPECT_FALSE(headless::savePresentedPng(::testing::TempDir() + "no-such-directory/shot.png"));
+}
+
+TEST(ProgramEntryTest, NothingShownMeansNoScreenshot) {
+  headless::reset();
+  std::string shot = ::testing::TempDir() + "nothing.png";
+  EXPECT_FALSE(headless::savePresentedPng(shot));
+  std::FILE* file = std::fopen(shot.c_str(), "rb");
+  EXPECT_EQ(file, nullptr);
+  if (file) std::fclose(file);
 }
 
 TEST(ProgramEntryTest, BadOptionValuesStopBeforeTheProgramRuns) {
