@@ -199,6 +199,45 @@ TEST_F(MessageLoopTest, KilledTimersStopAndUnknownOnesReportFailure) {
   EXPECT_FALSE(PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE));
 }
 
+TEST_F(MessageLoopTest, SettingATimerAgainRestartsItAndShortPeriodsAreRaisedToTheMinimum) {
+  headless::useVirtualClock();
+  SetTimer(window, 1, 100, nullptr);
+  headless::advanceMilliseconds(60);
+  SetTimer(window, 1, 100, nullptr);  // same window and identifier: replaced, not doubled
+  headless::advanceMilliseconds(60);
+  MSG message;
+  EXPECT_FALSE(PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE));
+  headless::advanceMilliseconds(40);
+  ASSERT_TRUE(PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_FALSE(PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE));
+  SetTimer(window, 2, 1, nullptr);
+  headless::advanceMilliseconds(9);
+  EXPECT_FALSE(PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE));
+  headless::advanceMilliseconds(1);
+  EXPECT_TRUE(PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE));
+}
+
+TEST_F(MessageLoopTest, DestroyingAWindowStopsItsTimersAndFiltersSeeOnlyItsMessages) {
+  headless::useVirtualClock();
+  HWND other = CreateWindowExA(0, "test", "other", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(other, nullptr);
+  PostMessageA(window, WM_USER, 1, 0);
+  PostMessageA(other, WM_USER, 2, 0);
+  MSG message;
+  ASSERT_TRUE(PeekMessageA(&message, other, 0, 0, PM_REMOVE));
+  EXPECT_EQ(message.wParam, 2u);
+  EXPECT_FALSE(PeekMessageA(&message, other, 0, 0, PM_REMOVE));
+  ASSERT_TRUE(PeekMessageA(&message, nullptr, WM_USER, WM_USER, PM_REMOVE));
+  EXPECT_EQ(message.wParam, 1u);
+  SetTimer(other, 9, 10, nullptr);
+  DestroyWindow(other);
+  headless::advanceMilliseconds(100);
+  ASSERT_TRUE(PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(message.message, static_cast<UINT>(WM_QUIT));  // posted by the procedure on WM_DESTROY
+  EXPECT_FALSE(PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE));
+  EXPECT_EQ(GetMessageA(&message, other, 0, 0), -1);
+}
+
 TEST_F(MessageLoopTest, GetMessageSleepsOnAVirtualClockUntilTheTimerIsDue) {
   headless::useVirtualClock(0);
   SetTimer(window, 1, 250, nullptr);
