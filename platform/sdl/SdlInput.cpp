@@ -7,6 +7,12 @@
 
 using platform::BackendEvent;
 
+namespace {
+
+const uint32_t kVkProcessKey = 0xE5;
+
+}  // namespace
+
 SdlInput::SdlInput(const GbkCodec& textCodec) : codec(textCodec), isActive(false) {}
 
 SdlInput::~SdlInput() = default;
@@ -48,11 +54,18 @@ void SdlInput::translateKey(const SDL_KeyboardEvent& key, bool down) {
     // character becomes the key's own character (TranslateMessage's WM_CHAR right after the
     // WM_KEYDOWN); anything longer, an input method's result say, stays a text event.
     SDL_Event next;
-    if (SDL_PeepEvents(&next, 1, SDL_PEEKEVENT, SDL_TEXTINPUT, SDL_TEXTINPUT) == 1 &&
-        next.text.windowID == key.windowID && next.text.text[0] != 0 &&
-        static_cast<unsigned char>(next.text.text[0]) < 0x80 && next.text.text[1] == 0) {
+    const bool textFollows =
+        SDL_PeepEvents(&next, 1, SDL_PEEKEVENT, SDL_TEXTINPUT, SDL_TEXTINPUT) == 1 &&
+        next.text.windowID == key.windowID && next.text.text[0] != 0;
+    if (textFollows && static_cast<unsigned char>(next.text.text[0]) < 0x80 &&
+        next.text.text[1] == 0) {
       SDL_PeepEvents(&next, 1, SDL_GETEVENT, SDL_TEXTINPUT, SDL_TEXTINPUT);
       event.character = static_cast<unsigned char>(next.text.text[0]);
+    } else if (textFollows) {
+      // The text is the key's but more than one byte: the key goes as VK_PROCESSKEY, as keys
+      // an input method takes do on Windows, so that no character of the key's own is made
+      // beside the text's GBK bytes.
+      event.key = kVkProcessKey;
     } else {
       event.character = static_cast<uint32_t>(SdlKeyMap::controlCharacter(vk, key.keysym.mod));
     }

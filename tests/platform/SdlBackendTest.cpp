@@ -359,8 +359,10 @@ TEST_F(SdlInputTest, KeyFollowedByLongerTextKeepsTheTextSeparate) {
   std::vector<BackendEvent> events = drain();
   ASSERT_EQ(events.size(), 3u);
   EXPECT_EQ(events[0].type, BackendEvent::Type::KeyDown);
+  EXPECT_EQ(events[0].key, 0xE5u);  // VK_PROCESSKEY: the key makes no character of its own
   EXPECT_EQ(events[0].character, 0u);
   EXPECT_EQ(events[1].type, BackendEvent::Type::Char);
+  EXPECT_EQ(events[1].character, 0xC4u);
   EXPECT_EQ(events[2].type, BackendEvent::Type::Char);
 }
 
@@ -559,6 +561,22 @@ TEST_F(SdlLayerTest, KeysArriveAsKeyDownThenChar) {
   EXPECT_EQ(seen[2].wParam, 27u);
   EXPECT_EQ(seen[3].message, static_cast<UINT>(WM_CHAR));
   EXPECT_EQ(seen[3].wParam, 27u);
+}
+
+TEST_F(SdlLayerTest, TextFromAnInputMethodArrivesAsGbkCharactersOnly) {
+  ShowWindow(window, SW_SHOW);
+  drain();
+  seen.clear();
+  pushToWindow(keyEvent(SDL_KEYDOWN, SDLK_n, SDL_SCANCODE_N));
+  pushToWindow(textEvent("\xE6\x82\xA8"));  // 您
+  drain();
+  ASSERT_EQ(seen.size(), 3u);
+  EXPECT_EQ(seen[0].message, static_cast<UINT>(WM_KEYDOWN));
+  EXPECT_EQ(seen[0].wParam, 0xE5u);
+  EXPECT_EQ(seen[1].message, static_cast<UINT>(WM_CHAR));
+  EXPECT_EQ(seen[1].wParam, 0xC4u);
+  EXPECT_EQ(seen[2].message, static_cast<UINT>(WM_CHAR));
+  EXPECT_EQ(seen[2].wParam, 0xFAu);
 }
 
 TEST_F(SdlLayerTest, TheCloseButtonEndsInDestroyAndQuit) {
