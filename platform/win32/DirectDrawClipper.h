@@ -15,7 +15,7 @@ public:
   HRESULT IsClipListChanged(BOOL* lpbChanged) override;
   HRESULT SetHWnd(DWORD dwFlags, HWND hWnd) override;
 
-  // The area a blit may touch, in screen coordinates; false without a window.
+  // The area a blit may touch, in screen coordinates; false without a window (no clip list).
   bool clipRect(RECT& clip) const;
 
 private:

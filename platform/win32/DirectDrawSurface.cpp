@@ -90,11 +90,15 @@ void DirectDrawSurface::describe(DDSURFACEDESC2& desc) const {
   desc.ddsCaps.dwCaps = caps_;
 }
 
-bool DirectDrawSurface::destinationClip(RECT& clip) const {
+bool DirectDrawSurface::destinationClip(RECT& clip, bool& usable) const {
   clip = pixels_->bounds();
+  usable = true;
   if (!clipper_) return false;
   RECT window;
-  if (!clipper_->clipRect(window)) return false;
+  if (!clipper_->clipRect(window)) {
+    usable = false;
+    return true;
+  }
   clip = intersectRects(clip, window);
   return true;
 }
@@ -102,7 +106,9 @@ bool DirectDrawSurface::destinationClip(RECT& clip) const {
 HRESULT DirectDrawSurface::colourFill(LPRECT destination, LPDDBLTFX effects) {
   if (!effects || effects->dwSize != sizeof(DDBLTFX)) return DDERR_INVALIDPARAMS;
   RECT clip;
-  bool clipped = destinationClip(clip);
+  bool usable;
+  bool clipped = destinationClip(clip, usable);
+  if (!usable) return DDERR_NOCLIPLIST;
   RECT area = destination ? *destination : pixels_->bounds();
   if (!clipped && !rectInside(area, pixels_->bounds())) return DDERR_INVALIDRECT;
   area = intersectRects(area, clip);
@@ -131,9 +137,12 @@ HRESULT DirectDrawSurface::Blt(LPRECT lpDestRect, LPDIRECTDRAWSURFACE7 lpDDSrcSu
     RECT from = lpSrcRect ? *lpSrcRect : source->pixels_->bounds();
     RECT to = lpDestRect ? *lpDestRect : pixels_->bounds();
     RECT clip;
-    bool clipped = destinationClip(clip);
-    if (!rectInside(from, source->pixels_->bounds()) || (!clipped && !rectInside(to, pixels_->bounds())) ||
-        to.right < to.left || to.bottom < to.top) {
+    bool usable;
+    bool clipped = destinationClip(clip, usable);
+    if (!usable) {
+      result = DDERR_NOCLIPLIST;
+    } else if (!rectInside(from, source->pixels_->bounds()) || (!clipped && !rectInside(to, pixels_->bounds())) ||
+               to.right < to.left || to.bottom < to.top) {
       result = DDERR_INVALIDRECT;
     } else if (clipped && clipper_ && rectEmpty(clip) && !rectEmpty(to)) {
       result = DD_OK;  // the window is not on the screen: nothing to draw

@@ -53,7 +53,9 @@ private:
   ~DirectDrawSurface();
   void describe(DDSURFACEDESC2& desc) const;
   HRESULT colourFill(LPRECT destination, LPDDBLTFX effects);
-  bool destinationClip(RECT& clip) const;
+  // The part of this surface a blit or fill may touch; false when there is no clipper. A clipper
+  // without a window has no clip list: `usable` is then false.
+  bool destinationClip(RECT& clip, bool& usable) const;
 
   ULONG references_ = 1;
   DirectDrawDevice* owner_;

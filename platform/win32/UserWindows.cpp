@@ -10,15 +10,6 @@ using platform::callLog;
 using platform::formatArgs;
 using platform::windowManager;
 
-namespace {
-
-// Windows' classic metrics, matching Backend::frameInsets.
-constexpr int kCaptionHeight = 19;
-constexpr int kFixedFrame = 3;
-constexpr int kBorder = 1;
-
-}  // namespace
-
 ATOM WINAPI RegisterClassA(const WNDCLASSA* lpWndClass) {
   if (!lpWndClass) return 0;
   ATOM atom = windowManager().registerClass(*lpWndClass);
@@ -92,14 +83,17 @@ int WINAPI GetSystemMetrics(int nIndex) {
       return platform::screen().width();
     case SM_CYSCREEN:
       return platform::screen().height();
-    case SM_CYCAPTION:
-      return kCaptionHeight;
+    case SM_CYCAPTION: {
+      // As the back end draws window frames.
+      RECT frame = platform::backend().frameInsets(WS_OVERLAPPED | WS_CAPTION);
+      return frame.top - frame.bottom;
+    }
     case SM_CXBORDER:
     case SM_CYBORDER:
-      return kBorder;
+      return platform::backend().frameInsets(WS_POPUP | WS_BORDER).left;
     case SM_CXDLGFRAME:
     case SM_CYDLGFRAME:
-      return kFixedFrame;
+      return platform::backend().frameInsets(WS_POPUP | WS_DLGFRAME).left;
     default:
       return 0;
   }

@@ -259,6 +259,19 @@ TEST_F(DirectDrawTest, BlitsWithoutAClipperMustFitTheSurface) {
   other->Release();
 }
 
+TEST_F(DirectDrawTest, AClipperWithoutAWindowHasNoClipList) {
+  makeWindowed(32, 32);
+  LPDIRECTDRAWCLIPPER bare = nullptr;
+  ASSERT_EQ(directDraw->CreateClipper(0, &bare, nullptr), DD_OK);
+  ASSERT_EQ(primary->SetClipper(bare), DD_OK);
+  bare->Release();
+  EXPECT_EQ(primary->Blt(nullptr, back, nullptr, DDBLT_WAIT, nullptr), DDERR_NOCLIPLIST);
+  EXPECT_EQ(headless::presentedFrames(), 0u);
+  ASSERT_EQ(primary->SetClipper(nullptr), DD_OK);
+  RECT corner{0, 0, 32, 32};
+  EXPECT_EQ(primary->Blt(&corner, back, nullptr, DDBLT_WAIT, nullptr), DD_OK);
+}
+
 TEST_F(DirectDrawTest, ASurfaceBlitsOntoItselfWithoutSmearing) {
   makeWindowed(16, 16);
   paint(back, [](int x, int y) { return static_cast<uint16_t>(y * 16 + x); });
