@@ -77,45 +77,6 @@ uint32_t virtualKeyOfScancode(SDL_Scancode scancode) {
   return 0;
 }
 
-// Set-1 scan codes of the main block, indexed by virtual key, for the lParam of key messages.
-uint32_t scanCodeOfVirtualKey(uint32_t vk) {
-  static const char kLetters[] = "\x1E\x30\x2E\x20\x12\x21\x22\x23\x17\x24\x25\x26\x32"
-                                 "\x31\x18\x19\x10\x13\x1F\x14\x16\x2F\x11\x2D\x15\x2C";
-  if (vk >= 'A' && vk <= 'Z') return static_cast<unsigned char>(kLetters[vk - 'A']);
-  if (vk >= '1' && vk <= '9') return 0x02 + (vk - '1');
-  if (vk == '0') return 0x0B;
-  if (vk >= kVkF1 && vk < kVkF1 + 10) return 0x3B + (vk - kVkF1);
-  switch (vk) {
-    case kVkEscape: return 0x01;
-    case kVkBack: return 0x0E;
-    case kVkTab: return 0x0F;
-    case kVkReturn: return 0x1C;
-    case kVkControl: return 0x1D;
-    case kVkShift: return 0x2A;
-    case kVkMenu: return 0x38;
-    case kVkSpace: return 0x39;
-    case kVkCapital: return 0x3A;
-    case kVkHome: return 0x47;
-    case kVkUp: return 0x48;
-    case kVkPrior: return 0x49;
-    case kVkLeft: return 0x4B;
-    case kVkRight: return 0x4D;
-    case kVkEnd: return 0x4F;
-    case kVkDown: return 0x50;
-    case kVkNext: return 0x51;
-    case kVkInsert: return 0x52;
-    case kVkDelete: return 0x53;
-    case kVkF1 + 10: return 0x57;
-    case kVkF1 + 11: return 0x58;
-    default: return 0;
-  }
-}
-
-bool isExtendedKey(uint32_t vk) {
-  return (vk >= kVkPrior && vk <= kVkDown) || vk == kVkInsert || vk == kVkDelete ||
-         vk == kVkDivide || vk == kVkLWin || vk == kVkRWin || vk == kVkApps;
-}
-
 }  // namespace
 
 uint32_t SdlKeyMap::virtualKey(SDL_Keycode key, SDL_Scancode scancode) {
@@ -131,16 +92,6 @@ uint32_t SdlKeyMap::virtualKey(SDL_Keycode key, SDL_Scancode scancode) {
   }
   if (scancode == SDL_SCANCODE_0) return '0';
   return virtualKeyOfScancode(scancode);
-}
-
-intptr_t SdlKeyMap::keyLParam(uint32_t virtualKey, bool down, bool repeat) {
-  uint32_t value = 1;  // repeat count
-  value |= (scanCodeOfVirtualKey(virtualKey) & 0xFF) << 16;
-  if (isExtendedKey(virtualKey)) value |= 1u << 24;
-  if (!down || repeat) value |= 1u << 30;  // the key was down before this message
-  if (!down) value |= 1u << 31;            // being released
-  // lParam is a signed pointer-sized value; the bit pattern is what counts.
-  return static_cast<intptr_t>(static_cast<int32_t>(value));
 }
 
 int SdlKeyMap::controlCharacter(uint32_t virtualKey, uint16_t modifiers) {

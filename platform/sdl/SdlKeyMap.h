@@ -1,6 +1,6 @@
 // Translation of SDL key events into what a Win32 window procedure receives: the virtual-key code
-// of WM_KEYDOWN/WM_KEYUP, its lParam, and the WM_CHAR that TranslateMessage would make for keys
-// that SDL does not report as text (Escape, Enter, Backspace, Tab).
+// of WM_KEYDOWN/WM_KEYUP and the WM_CHAR that TranslateMessage would make for keys that SDL does
+// not report as text (Escape, Enter, Backspace, Tab, Ctrl+letter).
 #pragma once
 
 #include <SDL.h>
@@ -12,10 +12,6 @@ class SdlKeyMap {
   // Letters and digits follow the keyboard layout (SDL's keycode), as VK codes do on Windows:
   // 'A'..'Z' are 0x41..0x5A, '0'..'9' are 0x30..0x39.
   static uint32_t virtualKey(SDL_Keycode key, SDL_Scancode scancode);
-
-  // The lParam of WM_KEYDOWN (down true) or WM_KEYUP: repeat count 1 in bits 0-15, a scan code
-  // in bits 16-23, bit 24 for extended keys, bit 30 the previous state, bit 31 the transition.
-  static intptr_t keyLParam(uint32_t virtualKey, bool down, bool repeat);
 
   // The character of a control key that produces one on Windows but no SDL text event
   // (VK_ESCAPE 27, VK_RETURN 13, VK_BACK 8, VK_TAB 9), or 0. Ctrl+letter gives the control

@@ -93,17 +93,6 @@ TEST(SdlKeyMap, LettersFollowTheLayoutWithThePositionAsFallback) {
   EXPECT_EQ(SdlKeyMap::virtualKey(0x0444, SDL_SCANCODE_A), 0x41u);
 }
 
-TEST(SdlKeyMap, KeyMessageLParamBits) {
-  // Escape pressed: repeat count 1, scan code 1.
-  EXPECT_EQ(SdlKeyMap::keyLParam(27, true, false), 0x00010001);
-  // Held down (auto-repeat): the previous-state bit.
-  EXPECT_EQ(SdlKeyMap::keyLParam(27, true, true), 0x40010001);
-  // Released: previous state and transition bits; as a signed value that is negative.
-  EXPECT_EQ(static_cast<uint32_t>(SdlKeyMap::keyLParam('1', false, false)), 0xC0020001u);
-  // Arrow keys of the separate block are extended keys.
-  EXPECT_EQ(SdlKeyMap::keyLParam(0x25, true, false), 0x014B0001);
-}
-
 TEST(SdlKeyMap, ControlKeysThatTypeACharacter) {
   EXPECT_EQ(SdlKeyMap::controlCharacter(27, KMOD_NONE), 27);
   EXPECT_EQ(SdlKeyMap::controlCharacter(0x0D, KMOD_NONE), 13);
