@@ -94,8 +94,11 @@ void HeadlessBackend::setDesktop(int bitsPerPixel, int width, int height) {
 }
 
 void HeadlessBackend::postAfterFrames(uint64_t frames, const BackendEvent& event) {
-  held_.push_back(Held{frames == 0 ? 1 : frames, 0, event});
-  if (frames <= runControl().frames()) releaseDue();
+  if (frames <= runControl().frames()) {
+    post(event);
+    return;
+  }
+  held_.push_back(Held{frames, 0, event});
 }
 
 void HeadlessBackend::postAtTicks(int64_t ticks, const BackendEvent& event) {

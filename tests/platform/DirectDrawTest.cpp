@@ -259,6 +259,20 @@ TEST_F(DirectDrawTest, BlitsWithoutAClipperMustFitTheSurface) {
   other->Release();
 }
 
+TEST_F(DirectDrawTest, InputHeldForAFrameCountArrivesAfterThatFrame) {
+  makeWindowed(8, 8);
+  platform::BackendEvent close;
+  close.type = platform::BackendEvent::Type::Close;
+  headless::postAfterFrames(2, close);
+  MSG message;
+  primary->Blt(nullptr, back, nullptr, DDBLT_WAIT, nullptr);
+  PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE);
+  EXPECT_TRUE(IsWindow(window));
+  primary->Blt(nullptr, back, nullptr, DDBLT_WAIT, nullptr);
+  PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE);
+  EXPECT_FALSE(IsWindow(window));
+}
+
 TEST_F(DirectDrawTest, AClipperWithoutAWindowHasNoClipList) {
   makeWindowed(32, 32);
   LPDIRECTDRAWCLIPPER bare = nullptr;
