@@ -28,7 +28,7 @@ private:
   int length_ = 0;
 };
 
-struct Spec {
+struct Conversion {
   bool left = false;
   bool zero = false;
   bool alternate = false;
@@ -37,18 +37,18 @@ struct Spec {
   bool wide = false;  // I64
 };
 
-void emit(Output& out, const Spec& spec, const char* prefix, const char* body, int bodyLength) {
+void emit(Output& out, const Conversion& conversion, const char* prefix, const char* body, int bodyLength) {
   int prefixLength = static_cast<int>(std::strlen(prefix));
-  int pad = spec.width - prefixLength - bodyLength;
+  int pad = conversion.width - prefixLength - bodyLength;
   if (pad < 0) pad = 0;
-  if (!spec.left && !spec.zero) out.repeat(' ', pad);
+  if (!conversion.left && !conversion.zero) out.repeat(' ', pad);
   for (int i = 0; i < prefixLength; ++i) out.put(prefix[i]);
-  if (!spec.left && spec.zero) out.repeat('0', pad);
+  if (!conversion.left && conversion.zero) out.repeat('0', pad);
   for (int i = 0; i < bodyLength; ++i) out.put(body[i]);
-  if (spec.left) out.repeat(' ', pad);
+  if (conversion.left) out.repeat(' ', pad);
 }
 
-void emitNumber(Output& out, const Spec& spec, unsigned long long value, bool negative, unsigned base,
+void emitNumber(Output& out, const Conversion& conversion, unsigned long long value, bool negative, unsigned base,
                 bool upper) {
   char digits[32];
   int count = 0;
@@ -59,11 +59,11 @@ void emitNumber(Output& out, const Spec& spec, unsigned long long value, bool ne
   } while (value != 0);
   char body[64];
   int length = 0;
-  for (int i = count; i < spec.precision && length < 40; ++i) body[length++] = '0';
+  for (int i = count; i < conversion.precision && length < 40; ++i) body[length++] = '0';
   while (count > 0) body[length++] = digits[--count];
   const char* prefix = negative ? "-" : "";
-  if (spec.alternate && base == 16) prefix = upper ? "0X" : "0x";
-  emit(out, spec, prefix, body, length);
+  if (conversion.alternate && base == 16) prefix = upper ? "0X" : "0x";
+  emit(out, conversion, prefix, body, length);
 }
 
 }  // namespace
@@ -80,44 +80,44 @@ int WINAPI wvsprintfA(LPSTR lpOutput, LPCSTR lpFmt, va_list arglist) {
       continue;
     }
     ++p;
-    Spec spec;
+    Conversion conversion;
     for (;; ++p) {
-      if (*p == '-') spec.left = true;
-      else if (*p == '0') spec.zero = true;
-      else if (*p == '#') spec.alternate = true;
+      if (*p == '-') conversion.left = true;
+      else if (*p == '0') conversion.zero = true;
+      else if (*p == '#') conversion.alternate = true;
       else break;
     }
-    while (*p >= '0' && *p <= '9') spec.width = spec.width * 10 + (*p++ - '0');
+    while (*p >= '0' && *p <= '9') conversion.width = conversion.width * 10 + (*p++ - '0');
     if (*p == '.') {
-      spec.precision = 0;
+      conversion.precision = 0;
       ++p;
-      while (*p >= '0' && *p <= '9') spec.precision = spec.precision * 10 + (*p++ - '0');
+      while (*p >= '0' && *p <= '9') conversion.precision = conversion.precision * 10 + (*p++ - '0');
     }
     if (*p == 'l' || *p == 'h') {
       ++p;
     } else if (p[0] == 'I' && p[1] == '6' && p[2] == '4') {
-      spec.wide = true;
+      conversion.wide = true;
       p += 3;
     }
     switch (*p) {
       case 'd':
       case 'i': {
-        long long value = spec.wide ? va_arg(args, long long) : va_arg(args, int);
+        long long value = conversion.wide ? va_arg(args, long long) : va_arg(args, int);
         unsigned long long magnitude =
             value < 0 ? 0ull - static_cast<unsigned long long>(value) : static_cast<unsigned long long>(value);
-        emitNumber(out, spec, magnitude, value < 0, 10, false);
+        emitNumber(out, conversion, magnitude, value < 0, 10, false);
         break;
       }
       case 'u':
-        emitNumber(out, spec, spec.wide ? va_arg(args, unsigned long long) : va_arg(args, unsigned), false, 10, false);
+        emitNumber(out, conversion, conversion.wide ? va_arg(args, unsigned long long) : va_arg(args, unsigned), false, 10, false);
         break;
       case 'x':
       case 'X':
-        emitNumber(out, spec, spec.wide ? va_arg(args, unsigned long long) : va_arg(args, unsigned), false, 16,
+        emitNumber(out, conversion, conversion.wide ? va_arg(args, unsigned long long) : va_arg(args, unsigned), false, 16,
                    *p == 'X');
         break;
       case 'p': {
-        Spec pointer = spec;
+        Conversion pointer = conversion;
         pointer.zero = true;
         pointer.width = 2 * static_cast<int>(sizeof(void*));
         emitNumber(out, pointer, reinterpret_cast<uintptr_t>(va_arg(args, void*)), false, 16, true);
@@ -126,7 +126,7 @@ int WINAPI wvsprintfA(LPSTR lpOutput, LPCSTR lpFmt, va_list arglist) {
       case 'c':
       case 'C': {
         char c = static_cast<char>(va_arg(args, int));
-        emit(out, spec, "", &c, 1);
+        emit(out, conversion, "", &c, 1);
         break;
       }
       case 's':
@@ -134,8 +134,8 @@ int WINAPI wvsprintfA(LPSTR lpOutput, LPCSTR lpFmt, va_list arglist) {
         const char* text = va_arg(args, const char*);
         if (!text) text = "(null)";
         int length = static_cast<int>(std::strlen(text));
-        if (spec.precision >= 0 && spec.precision < length) length = spec.precision;
-        emit(out, spec, "", text, length);
+        if (conversion.precision >= 0 && conversion.precision < length) length = conversion.precision;
+        emit(out, conversion, "", text, length);
         break;
       }
       case '\0':
