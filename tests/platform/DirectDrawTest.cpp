@@ -397,6 +397,69 @@ TEST_F(DirectDrawTest, ObjectsCanOutliveMain) {
   directDraw = nullptr;  // released at exit, after the mode change it made
 }
 
+TEST_F(DirectDrawTest, ReferenceCountsKeepTheChainTogether) {
+  ASSERT_EQ(directDraw->SetCooperativeLevel(window, DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE), DD_OK);
+  ASSERT_EQ(directDraw->SetDisplayMode(320, 200, 16, 0, 0), DD_OK);
+  DDSURFACEDESC2 desc = emptyDesc();
+  desc.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
+  desc.dwBackBufferCount = 1;
+  desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX | DDSCAPS_SYSTEMMEMORY;
+  ASSERT_EQ(directDraw->CreateSurface(&desc, &primary, nullptr), DD_OK);
+  DDSCAPS2 caps{};
+  caps.dwCaps = DDSCAPS_BACKBUFFER;
+  ASSERT_EQ(primary->GetAttachedSurface(&caps, &back), DD_OK);
+  caps.dwCaps = DDSCAPS_OVERLAY;
+  LPDIRECTDRAWSURFACE7 none = nullptr;
+  EXPECT_EQ(primary->GetAttachedSurface(&caps, &none), DDERR_NOTFOUND);
+  // Two references to the back buffer: the chain's and ours.
+  EXPECT_EQ(back->AddRef(), 3u);
+  EXPECT_EQ(back->Release(), 2u);
+  LPVOID same = nullptr;
+  ASSERT_EQ(back->QueryInterface(IID_IDirectDrawSurface7, &same), DD_OK);
+  EXPECT_EQ(same, static_cast<LPVOID>(back));
+  EXPECT_EQ(back->Release(), 2u);
+  EXPECT_EQ(back->QueryInterface(IID_IDirectDraw7, &same), E_NOINTERFACE);
+  DDSURFACEDESC2 mode = emptyDesc();
+  ASSERT_EQ(directDraw->GetDisplayMode(&mode), DD_OK);
+  EXPECT_EQ(mode.dwWidth, 320u);
+  EXPECT_EQ(mode.ddpfPixelFormat.dwRGBBitCount, 16u);
+  // Releasing the front first leaves our back buffer usable until we let it go too.
+  primary->Release();
+  primary = nullptr;
+  DDSURFACEDESC2 locked = emptyDesc();
+  EXPECT_EQ(back->Lock(nullptr, &locked, DDLOCK_WAIT, nullptr), DD_OK);
+  back->Unlock(nullptr);
+  EXPECT_EQ(back->Release(), 0u);
+  back = nullptr;
+  // The device outlived its surfaces; releasing it gives the desktop its mode back.
+  directDraw->Release();
+  directDraw = nullptr;
+  EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 1024);
+}
+
+TEST_F(DirectDrawTest, TextOnThePrimaryIsShownWhenItsContextIsReleased) {
+  makeWindowed(320, 240);
+  HDC dc = nullptr;
+  ASSERT_EQ(primary->GetDC(&dc), DD_OK);
+  SetTextColor(dc, RGB(255, 255, 255));
+  SetBkMode(dc, TRANSPARENT);
+  POINT at{4, 4};
+  ClientToScreen(window, &at);
+  ASSERT_TRUE(TextOutA(dc, at.x, at.y, "#", 1));
+  int width = 0;
+  int height = 0;
+  EXPECT_TRUE(headless::presentedPicture(width, height).empty());
+  ASSERT_EQ(primary->ReleaseDC(dc), DD_OK);
+  std::vector<uint16_t> shown = headless::presentedPicture(width, height);
+  ASSERT_EQ(width, 320);
+  int lit = 0;
+  for (int y = 4; y < 20; ++y) {
+    for (int x = 4; x < 12; ++x) lit += shown[static_cast<size_t>(y) * 320 + x] == 0xFFFF;
+  }
+  EXPECT_GT(lit, 10);
+  EXPECT_EQ(headless::presentedFrames(), 0u);
+}
+
 TEST_F(DirectDrawTest, CallsAreRecordedWithRolesFlagsAndResults) {
   headless::recordCalls(true);
   makeWindowed(640, 480);

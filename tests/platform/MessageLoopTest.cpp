@@ -300,6 +300,44 @@ TEST_F(MessageLoopTest, PlacementSetsOuterAndClientRectangles) {
   EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), 1024);
 }
 
+TEST_F(MessageLoopTest, TheVirtualClockDrivesEveryTimeFunction) {
+  headless::useVirtualClock(0);
+  LARGE_INTEGER frequency;
+  ASSERT_TRUE(QueryPerformanceFrequency(&frequency));
+  EXPECT_EQ(frequency.QuadPart, headless::kClockFrequency);
+  DWORD before = GetTickCount();
+  Sleep(1500);
+  EXPECT_EQ(GetTickCount() - before, 1500u);
+  headless::setFixedFrameRate(60);
+  int64_t start = headless::clockTicks();
+  // Without frames nothing moves.
+  LARGE_INTEGER counter;
+  QueryPerformanceCounter(&counter);
+  EXPECT_EQ(counter.QuadPart, start);
+}
+
+TEST_F(MessageLoopTest, ZOrderFlagsAndPlacementFlagsAreHonoured) {
+  SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+  EXPECT_TRUE(GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
+  RECT outer;
+  GetWindowRect(window, &outer);
+  EXPECT_EQ(outer.left, 10);  // SWP_NOMOVE kept the place
+  EXPECT_EQ(outer.right - outer.left, 640);
+  SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+  EXPECT_FALSE(GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
+  SetWindowPos(window, HWND_TOPMOST, 5, 6, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  EXPECT_FALSE(GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST);
+  GetWindowRect(window, &outer);
+  EXPECT_EQ(outer.left, 5);
+  EXPECT_EQ(outer.top, 6);
+  EXPECT_EQ(outer.bottom - outer.top, 480);
+  seen.clear();
+  MoveWindow(window, 5, 6, 300, 200, TRUE);
+  std::vector<UINT> sizes = messagesOf(WM_SIZE, WM_SIZE);
+  EXPECT_EQ(sizes.size(), 1u);
+  EXPECT_TRUE(messagesOf(WM_MOVE, WM_MOVE).empty());
+}
+
 TEST_F(MessageLoopTest, MessageBoxesAreRecordedWithOwnerTextAndCaption) {
   headless::recordCalls(true);
   EXPECT_EQ(MessageBoxA(window, "1", "", MB_OK), IDOK);
