@@ -38,6 +38,11 @@ std::unique_ptr<SdlBackend> SdlBackend::open() {
   const bool displayThere =
       (display != nullptr && display[0] != '\0') || (wayland != nullptr && wayland[0] != '\0');
   if (!driverAsked && !displayThere) return nullptr;
+  // Only an X server named: SDL need not try Wayland first, which when there is none only
+  // prints complaints about XDG_RUNTIME_DIR before falling back.
+  if (!driverAsked && (wayland == nullptr || wayland[0] == '\0')) {
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11");
+  }
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return nullptr;
   const char* driver = SDL_GetCurrentVideoDriver();
   if (!driverAsked && driver != nullptr &&
