@@ -57,6 +57,16 @@ Scene& scene() {
   return instance;
 }
 
+// With --benchmark_repetitions, the best repetition beside the median: on a shared machine the
+// best run is the one least disturbed by other work.
+double bestOf(const std::vector<double>& values) {
+  double best = values.empty() ? 0.0 : values[0];
+  for (double v : values) {
+    best = v > best ? v : best;
+  }
+  return best;
+}
+
 void reportPixels(benchmark::State& state) {
   state.counters["Mpixel/s"] =
       benchmark::Counter(static_cast<double>(state.iterations()) * kSpritePixels / 1e6,
@@ -104,7 +114,7 @@ void BM_Memcpy(benchmark::State& state) {
   }
   reportPixels(state);
 }
-BENCHMARK(BM_Memcpy);
+BENCHMARK(BM_Memcpy)->ComputeStatistics("max", bestOf);
 
 // For comparison: the keyed alpha rule written with a branch per pixel.
 void BM_BranchyAlphaKeyed(benchmark::State& state) {
@@ -130,7 +140,7 @@ void BM_BranchyAlphaKeyed(benchmark::State& state) {
   }
   reportPixels(state);
 }
-BENCHMARK(BM_BranchyAlphaKeyed);
+BENCHMARK(BM_BranchyAlphaKeyed)->ComputeStatistics("max", bestOf);
 
 const char* const kModeNames[kBlendModeSlots] = {
     "Copy", "CopyKeyed", "CopyGuarded", "Alpha", "AlphaKeyed", "AlphaGuarded", "Add",
@@ -144,7 +154,8 @@ const bool registered = [] {
       continue;
     }
     benchmark::RegisterBenchmark((std::string("BM_Blend/") + std::to_string(mode) + "_" + kModeNames[mode]).c_str(),
-                                 runMode, routine);
+                                 runMode, routine)
+        ->ComputeStatistics("max", bestOf);
   }
   return true;
 }();
