@@ -262,26 +262,6 @@ TEST_F(BlendDispatch, NumbersWithoutARoutineDrawNothing) {
   }
 }
 
-TEST_F(BlendDispatch, TableSlotsMatchTheModeNumbers) {
-  EXPECT_EQ(blendRoutineFor(Copy), blendCopy);
-  EXPECT_EQ(blendRoutineFor(CopyKeyed), blendCopyKeyed);
-  EXPECT_EQ(blendRoutineFor(CopyGuarded), blendCopyGuarded);
-  EXPECT_EQ(blendRoutineFor(Alpha), blendAlpha);
-  EXPECT_EQ(blendRoutineFor(AlphaKeyed), blendAlphaKeyed);
-  EXPECT_EQ(blendRoutineFor(AlphaGuarded), blendAlphaGuarded);
-  EXPECT_EQ(blendRoutineFor(Add), blendAdd);
-  EXPECT_EQ(blendRoutineFor(AddKeyed), blendAddKeyed);
-  EXPECT_EQ(blendRoutineFor(AddGuarded), blendAddGuarded);
-  EXPECT_EQ(blendRoutineFor(Sub), blendSub);
-  EXPECT_EQ(blendRoutineFor(SubKeyed), blendSubKeyed);
-  EXPECT_EQ(blendRoutineFor(SubGuarded), blendSubGuarded);
-  EXPECT_EQ(blendRoutineFor(Grey), blendGrey);
-  EXPECT_EQ(blendRoutineFor(GreyKeyed), blendGreyKeyed);
-  EXPECT_EQ(blendRoutineFor(GreyGuarded), blendGreyGuarded);
-  EXPECT_EQ(SubKeyed, 16);
-  EXPECT_EQ(GreyGuarded, 20);
-}
-
 // --- the parameter 0x0305: level 5, guard colour 3 -----------------------------------------------
 
 TEST_F(BlendDispatch, Parameter0305BlendsAtLevelFiveAndProtectsCodeThree) {
@@ -435,15 +415,6 @@ TEST_F(ComputedTables, GreyIgnoresTheDestination) {
   EXPECT_EQ(blendRow({0x80}, {9}, Grey, 0), std::vector<uint8_t>{41});
 }
 
-TEST_F(ComputedTables, KeyedCopySkipsKeyPixelsOnly) {
-  const std::vector<uint8_t> source = scatter(45, 248, 17);
-  const std::vector<uint8_t> destination(45, 60);
-  const std::vector<uint8_t> after = blendRow(source, destination, CopyKeyed, 0, 248);
-  for (size_t i = 0; i < source.size(); ++i) {
-    EXPECT_EQ(after[i], source[i] == 248 ? 60 : source[i]) << i;
-  }
-}
-
 TEST_F(ComputedTables, GuardZeroDrawsOnlyOverWhatIsAlreadyThere) {
   std::vector<uint8_t> destination(35, 0);
   for (size_t i = 0; i < destination.size(); i += 3) {
@@ -452,23 +423,6 @@ TEST_F(ComputedTables, GuardZeroDrawsOnlyOverWhatIsAlreadyThere) {
   const std::vector<uint8_t> after = blendRow(std::vector<uint8_t>(35, 77), destination, CopyGuarded, 0x0000);
   for (size_t i = 0; i < destination.size(); ++i) {
     EXPECT_EQ(after[i], destination[i] == 0 ? 0 : 77) << i;
-  }
-}
-
-TEST_F(ComputedTables, EveryGuardedModeLeavesTheGuardColourAlone) {
-  const uint8_t guard = 0x42;
-  const std::vector<uint8_t> source = scatter(33, 200, 18);
-  const std::vector<uint8_t> destination = scatter(33, guard, 19);
-  for (int32_t mode : {CopyGuarded, AlphaGuarded, AddGuarded, SubGuarded, GreyGuarded}) {
-    const std::vector<uint8_t> after = blendRow(source, destination, mode, (guard << 8) | 6);
-    for (size_t i = 0; i < source.size(); ++i) {
-      if (destination[i] == guard) {
-        EXPECT_EQ(after[i], guard) << "mode " << mode << " pixel " << i;
-      } else {
-        EXPECT_EQ(after[i], referencePixel(mode, source[i], destination[i], (guard << 8) | 6, 255))
-            << "mode " << mode << " pixel " << i;
-      }
-    }
   }
 }
 
