@@ -1,19 +1,62 @@
 #pragma once
 
-// Builds pack archive images in memory for the tests: sound ones laid out exactly as the packer
-// lays them out, and raw pieces to assemble damaged ones.
+// Shared by the archive, packer and demo tests: pack archive images assembled field by field
+// (independently of archive/PackFormat, so a fault there shows), whole trees laid out exactly as
+// the packer lays them out, and scratch directories.
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
-#include "archive/PackFormat.h"
-
 namespace archivetest {
+
+namespace fs = std::filesystem;
+
+// Little-endian archive images, assembled field by field.
+class ArchiveImage {
+public:
+  ArchiveImage& header(uint32_t directories, uint32_t files, const std::string& magic = "ZPAC") {
+    bytes += magic;
+    put32(directories);
+    put32(files);
+    bytes += std::string("\x01\x00\x00\x00", 4);
+    return *this;
+  }
+  ArchiveImage& directory(const std::string& name, uint32_t offset, uint16_t subdirectories, uint16_t files) {
+    return record(name, 16, offset, static_cast<uint32_t>(subdirectories) | (static_cast<uint32_t>(files) << 16));
+  }
+  ArchiveImage& file(const std::string& name, uint32_t offset, uint32_t size, uint32_t flags = 128) {
+    return record(name, flags, offset, size);
+  }
+  // The name field is cut or zero padded to its 116 bytes.
+  ArchiveImage& record(const std::string& name, uint32_t flags, uint32_t offset, uint32_t last) {
+    std::string field = name.substr(0, 116);
+    field.resize(116, '\0');
+    bytes += field;
+    put32(flags);
+    put32(offset);
+    put32(last);
+    return *this;
+  }
+  ArchiveImage& data(const std::string& raw) {
+    bytes += raw;
+    return *this;
+  }
+  void put32(uint32_t value) {
+    for (int i = 0; i < 4; ++i) {
+      bytes += static_cast<char>((value >> (8 * i)) & 0xFF);
+    }
+  }
+
+  std::string bytes;
+};
 
 struct File {
   std::string name;  // full stored name
@@ -26,49 +69,17 @@ struct Dir {
   std::vector<Dir> dirs;
 };
 
-inline std::string headerImage(uint32_t directories, uint32_t files, uint32_t magic = PackHeader::kMagic) {
-  PackHeader header;
-  header.magic = magic;
-  header.directoryCount = directories;
-  header.fileCount = files;
-  uint8_t out[PackHeader::kLength];
-  header.write(out);
-  return std::string(reinterpret_cast<char*>(out), sizeof out);
-}
-
-inline std::string recordImage(const std::string& name, uint32_t flags, uint32_t offset, uint32_t size) {
-  PackRecord record;
-  std::string stored = name.substr(0, PackRecord::kMaxNameLength);
-  record.setName(stored);
-  record.flags = flags;
-  record.offset = offset;
-  record.size = size;
-  uint8_t out[PackRecord::kLength];
-  record.write(out);
-  return std::string(reinterpret_cast<char*>(out), sizeof out);
-}
-
-inline std::string dirRecord(const std::string& name, uint32_t offset, uint16_t subdirs, uint16_t files) {
-  return recordImage(name, PackRecord::kDirectory,
-                     offset, static_cast<uint32_t>(subdirs) | (static_cast<uint32_t>(files) << 16));
-}
-
-inline std::string fileRecord(const std::string& name, uint32_t offset, uint32_t size,
-                              uint32_t flags = PackRecord::kFile) {
-  return recordImage(name, flags, offset, size);
-}
-
-inline void appendBlock(const Dir& dir, std::string& out, uint32_t& dirs, uint32_t& files) {
+inline void appendBlock(const Dir& dir, ArchiveImage& out, uint32_t& dirs, uint32_t& files) {
   ++dirs;
-  out += dirRecord(dir.name, static_cast<uint32_t>(out.size()),
-                   static_cast<uint16_t>(dir.dirs.size()), static_cast<uint16_t>(dir.files.size()));
-  uint32_t offset = static_cast<uint32_t>(out.size() + PackRecord::kLength * dir.files.size());
+  out.directory(dir.name, static_cast<uint32_t>(out.bytes.size()), static_cast<uint16_t>(dir.dirs.size()),
+                static_cast<uint16_t>(dir.files.size()));
+  uint32_t offset = static_cast<uint32_t>(out.bytes.size() + 128 * dir.files.size());
   for (const File& file : dir.files) {
-    out += fileRecord(file.name, offset, static_cast<uint32_t>(file.bytes.size()));
+    out.file(file.name, offset, static_cast<uint32_t>(file.bytes.size()));
     offset += static_cast<uint32_t>(file.bytes.size());
   }
   for (const File& file : dir.files) {
-    out += file.bytes;
+    out.data(file.bytes);
     ++files;
   }
   for (const Dir& sub : dir.dirs) {
@@ -78,36 +89,53 @@ inline void appendBlock(const Dir& dir, std::string& out, uint32_t& dirs, uint32
 
 // A complete archive of the tree, header counts filled in.
 inline std::string archiveImage(const Dir& root) {
-  std::string out = headerImage(0, 0);
+  ArchiveImage body;
+  body.bytes.resize(16);
   uint32_t dirs = 0;
   uint32_t files = 0;
-  appendBlock(root, out, dirs, files);
-  return headerImage(dirs, files) + out.substr(PackHeader::kLength);
+  appendBlock(root, body, dirs, files);
+  return ArchiveImage().header(dirs, files).bytes + body.bytes.substr(16);
 }
 
-// A fresh directory for one test's files, removed with the object.
+inline void writeFile(const std::string& path, const std::string& bytes) {
+  fs::create_directories(fs::path(path).parent_path());
+  std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+inline std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// A scratch directory, open to every user (so an unprivileged child can write into it), removed
+// with everything in it at the end even if a test locked parts of it.
 class TempDir {
 public:
   TempDir() {
-    static int serial = 0;
-    path_ = std::filesystem::temp_directory_path() /
-            ("brumal-archive-" + std::to_string(::getpid()) + "-" + std::to_string(serial++));
-    std::filesystem::remove_all(path_);
-    std::filesystem::create_directories(path_);
+    std::string pattern = (fs::temp_directory_path() / "brumal-test-XXXXXX").string();
+    if (mkdtemp(&pattern[0]) != nullptr) {
+      path = pattern;
+      chmod(path.c_str(), 0777);
+    }
   }
   ~TempDir() {
     std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
+    for (auto it = fs::recursive_directory_iterator(path, fs::directory_options::skip_permission_denied, ignored);
+         it != fs::recursive_directory_iterator(); it.increment(ignored)) {
+      if (!it->is_symlink()) {
+        chmod(it->path().c_str(), 0777);
+      }
+    }
+    fs::remove_all(path, ignored);
   }
-  std::string write(const std::string& name, const std::string& bytes) const {
-    std::string path = (path_ / name).string();
-    std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return path;
+  std::string operator/(const std::string& relative) const { return path + "/" + relative; }
+  // Writes a file below the directory and returns its path.
+  std::string write(const std::string& relative, const std::string& bytes) const {
+    writeFile(*this / relative, bytes);
+    return *this / relative;
   }
-  std::string path(const std::string& name) const { return (path_ / name).string(); }
 
-private:
-  std::filesystem::path path_;
+  std::string path;
 };
 
 }  // namespace archivetest

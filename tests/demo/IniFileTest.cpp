@@ -1,51 +1,35 @@
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
+#include <vector>
 
-#include "archive/ByteBuffer.h"
-#include "archive/FileSource.h"
+#include "archive/PackArchive.h"
 #include "demo/IniFile.h"
+#include "tests/archive/ArchiveImage.h"
 
-#include <unistd.h>
+using archivetest::TempDir;
 
 namespace {
 
-// Serves every name as the same text through the new-block read, or refuses.
-class TextSource : public FileSource {
-public:
-  explicit TextSource(std::string text, bool serves = true) : text(std::move(text)), serves(serves) {}
-  bool open(const std::string&) override { return true; }
-  bool close() override { return true; }
-  bool readFile(const std::string&, ByteBuffer&) override { return false; }
-  bool readFile(const std::string& name, uint8_t*& block, int32_t& size) override {
-    asked = name;
-    if (!serves) {
-      return false;
-    }
-    block = new uint8_t[text.size()];
-    std::memcpy(block, text.data(), text.size());
-    size = static_cast<int32_t>(text.size());
-    return true;
-  }
-  std::string text;
-  bool serves;
-  std::string asked;
-};
-
 class IniFileTest : public ::testing::Test {
 protected:
-  // Loads text through a source and selects section Window.
-  bool loadWindow(const std::string& text) {
-    TextSource source(text);
-    return ini.load("setting.ini", &source) && ini.selectSection("Window");
-  }
+  bool load(const std::string& text) { return ini.load(temp.write("setting.ini", text)); }
+  // Width in section Window of text, or -1.
   int32_t width(const std::string& text) {
-    EXPECT_TRUE(loadWindow(text)) << text;
+    EXPECT_TRUE(load(text) && ini.selectSection("Window")) << text;
     return ini.getInt("Width", -1);
   }
+  void expectEmpty(const std::string& what) {
+    EXPECT_EQ(nullptr, ini.data) << what;
+    EXPECT_EQ(nullptr, ini.dataEnd) << what;
+    EXPECT_EQ(nullptr, ini.sectionStart) << what;
+    EXPECT_EQ(0, ini.size) << what;
+    EXPECT_FALSE(ini.selectSection("Window")) << what;
+    EXPECT_EQ(640, ini.getInt("Width", 640)) << what;
+  }
+  TempDir temp;
   IniFile ini;
 };
 
@@ -54,86 +38,56 @@ protected:
 // --- Loading --------------------------------------------------------------------------------
 
 TEST_F(IniFileTest, LoadsFromDiskExactly) {
-  std::filesystem::path path = std::filesystem::temp_directory_path() /
-                               ("brumal-ini-" + std::to_string(::getpid()) + ".ini");
-  std::ofstream(path, std::ios::binary) << "[Window]\r\nFullScreen=1\r\nWidth=800\r\n";
-  ASSERT_TRUE(ini.load(path.string()));
-  EXPECT_EQ(35, ini.size);
+  ASSERT_TRUE(load("[Window]\r\nFullScreen=0\r\nWidth=800\r\nHeight=600\r\n"));
+  EXPECT_EQ(47, ini.size);
   EXPECT_EQ(ini.data + ini.size, ini.dataEnd);
   ASSERT_TRUE(ini.selectSection("Window"));
-  EXPECT_EQ(1, ini.getInt("FullScreen", 0));
-  EXPECT_EQ(800, ini.getInt("Width", 640));
-  std::filesystem::remove(path);
-}
-
-TEST_F(IniFileTest, MissingFileFailsAndEmptiesTheObject) {
-  ASSERT_TRUE(loadWindow("[Window]\nWidth=1\n"));
-  EXPECT_FALSE(ini.load("/nonexistent/brumal/setting.ini"));
-  EXPECT_EQ(nullptr, ini.data);
-  EXPECT_EQ(nullptr, ini.sectionStart);
-  EXPECT_EQ(0, ini.size);
-  EXPECT_FALSE(ini.selectSection("Window"));
-  EXPECT_EQ(640, ini.getInt("Width", 640));
-}
-
-TEST_F(IniFileTest, ADirectoryIsNotLoaded) {
-  EXPECT_FALSE(ini.load(std::filesystem::temp_directory_path().string()));
-  EXPECT_EQ(nullptr, ini.data);
-}
-
-TEST_F(IniFileTest, FileDeliveringLessThanItsMeasuredSizeIsRefused) {
-  // sysfs attributes measure 4096 bytes by seeking to their end but deliver a few.
-  const std::string path = "/sys/devices/system/cpu/online";
-  if (!std::ifstream(path).good()) {
-    GTEST_SKIP() << path << " is not available here";
-  }
-  EXPECT_FALSE(ini.load(path));
-  EXPECT_EQ(nullptr, ini.data);
-  EXPECT_EQ(nullptr, ini.dataEnd);
-}
-
-TEST_F(IniFileTest, RefusingSourceFails) {
-  TextSource source("[Window]\nWidth=1\n", false);
-  EXPECT_FALSE(ini.load("setting.ini", &source));
-  EXPECT_EQ("setting.ini", source.asked);
-  EXPECT_EQ(nullptr, ini.data);
-}
-
-TEST_F(IniFileTest, EmptyFileLoadsButSelectsNothing) {
-  TextSource source("");
-  ASSERT_TRUE(ini.load("setting.ini", &source));
-  EXPECT_FALSE(ini.selectSection("Window"));
-  EXPECT_FALSE(ini.selectSection(""));
-  EXPECT_EQ(480, ini.getInt("Height", 480));
-}
-
-TEST_F(IniFileTest, ReloadingReplacesTheSelection) {
-  ASSERT_TRUE(loadWindow("[Window]\nWidth=1\n"));
-  TextSource other("[Other]\nWidth=2\n");
-  ASSERT_TRUE(ini.load("b.ini", &other));
-  EXPECT_EQ(7, ini.getInt("Width", 7)) << "no section is selected after a load";
-}
-
-// --- Sections -----------------------------------------------------------------------------
-
-TEST_F(IniFileTest, CrLfFileGivesAllThreeKeys) {
-  ASSERT_TRUE(loadWindow("[Window]\r\nFullScreen=0\r\nWidth=800\r\nHeight=600\r\n"));
   EXPECT_EQ(0, ini.getInt("FullScreen", 9));
   EXPECT_EQ(800, ini.getInt("Width", 640));
   EXPECT_EQ(600, ini.getInt("Height", 480));
 }
 
-TEST_F(IniFileTest, HeaderNeedsExactNameAndLeadingBracket) {
-  TextSource source("[ Window ]\nWidth=1\n// [Window]\nx [Window]\n[window]\n");
-  ASSERT_TRUE(ini.load("s", &source));
+TEST_F(IniFileTest, LoadsThroughASourceWithoutFallingBackToTheDisk) {
+  std::string onDisk = temp.write("setting.ini", "[Window]\nWidth=1\n");
+  PackArchive archive;
+  EXPECT_FALSE(ini.load(onDisk, &archive)) << "a source that serves nothing";
+  expectEmpty("refusing source");
+  archivetest::Dir root{"data", {{"data\\setting.ini", "[Window]\nWidth=2\n"}}, {}};
+  ASSERT_TRUE(archive.open(temp.write("data.pak", archivetest::archiveImage(root))));
+  ASSERT_TRUE(ini.load("Data\\Setting.ini", &archive));
+  ASSERT_TRUE(ini.selectSection("Window"));
+  EXPECT_EQ(2, ini.getInt("Width", 0));
+}
+
+TEST_F(IniFileTest, FailedLoadEmptiesTheObject) {
+  // sysfs attributes measure 4096 bytes by seeking to their end but deliver a few.
+  std::vector<std::string> failing = {temp / "absent.ini", temp.path};
+  if (std::ifstream("/sys/devices/system/cpu/online").good()) {
+    failing.push_back("/sys/devices/system/cpu/online");
+  }
+  for (const std::string& path : failing) {
+    ASSERT_TRUE(load("[Window]\nWidth=1\n") && ini.selectSection("Window"));
+    EXPECT_FALSE(ini.load(path)) << path;
+    expectEmpty(path);
+  }
+}
+
+TEST_F(IniFileTest, EmptyFileLoadsAndReloadingDropsTheSelection) {
+  ASSERT_TRUE(load(""));
+  EXPECT_FALSE(ini.selectSection("Window"));
+  EXPECT_FALSE(ini.selectSection(""));
+  ASSERT_TRUE(load("[Window]\nWidth=1\n") && ini.selectSection("Window"));
+  ASSERT_TRUE(load("[Other]\nWidth=2\n"));
+  EXPECT_EQ(7, ini.getInt("Width", 7)) << "no section is selected after a load";
+}
+
+// --- Sections -----------------------------------------------------------------------------
+
+TEST_F(IniFileTest, HeadersNeedALeadingBracketAndEveryClosingOneIsACandidateEnd) {
+  ASSERT_TRUE(load("[ Window ]\nWidth=1\n// [Window]\nx [Window]\n[window]\n  [a]b]\nk=5\n[c//]\n"));
   EXPECT_FALSE(ini.selectSection("Window"));
   EXPECT_TRUE(ini.selectSection(" Window "));
   EXPECT_TRUE(ini.selectSection("window"));
-}
-
-TEST_F(IniFileTest, EveryClosingBracketIsACandidateEnd) {
-  TextSource source("  [a]b]\nk=5\n[c//]\n");
-  ASSERT_TRUE(ini.load("s", &source));
   EXPECT_TRUE(ini.selectSection("a"));
   EXPECT_TRUE(ini.selectSection("a]b"));
   EXPECT_EQ(5, ini.getInt("k", 0));
@@ -141,76 +95,42 @@ TEST_F(IniFileTest, EveryClosingBracketIsACandidateEnd) {
   EXPECT_FALSE(ini.selectSection("c//")) << "a comment ends the header line";
 }
 
-TEST_F(IniFileTest, BracketAnywhereEndsTheSection) {
-  ASSERT_TRUE(loadWindow("[Window]\nA=1 // see [x]\nB=2\n"));
-  EXPECT_EQ(1, ini.getInt("A", 0));
-  EXPECT_EQ(0, ini.getInt("B", 0));
-  ASSERT_TRUE(loadWindow("[Window]\nA=1[\nB=2\n"));
-  EXPECT_EQ(1, ini.getInt("A", 0));
-  EXPECT_EQ(0, ini.getInt("B", 0));
-}
-
-TEST_F(IniFileTest, KeysOfOtherSectionsAreNeverFound) {
-  TextSource source("Width=5\n[Other]\nWidth=1\nHeight=2\n[Window]\nHeight=3\n[Last]\nWidth=4\n");
-  ASSERT_TRUE(ini.load("s", &source));
+TEST_F(IniFileTest, SelectionCoversOnlyItsOwnLines) {
+  ASSERT_TRUE(load("Width=5\n[Other]\nWidth=1\nHeight=2\n[Window]\nHeight=3\n[Last]\nWidth=4\n"));
   ASSERT_TRUE(ini.selectSection("Window"));
   EXPECT_EQ(3, ini.getInt("Height", 0));
   EXPECT_EQ(640, ini.getInt("Width", 640));
-}
-
-TEST_F(IniFileTest, FailedSelectionKeepsTheEarlierOne) {
-  ASSERT_TRUE(loadWindow("[Window]\nWidth=800\n[Other]\nWidth=1\n"));
   EXPECT_FALSE(ini.selectSection("Missing"));
   EXPECT_EQ("Missing", ini.sectionName);
-  EXPECT_EQ(800, ini.getInt("Width", 640));
-}
+  EXPECT_EQ(3, ini.getInt("Height", 0)) << "a failed selection keeps the earlier one";
 
-TEST_F(IniFileTest, HeaderOnTheLastLineGivesAnEmptySection) {
-  ASSERT_TRUE(loadWindow("Width=1\n[Window]"));
-  EXPECT_EQ(ini.dataEnd, ini.sectionStart);
+  ASSERT_TRUE(load("Width=1\n[Window]") && ini.selectSection("Window"));
+  EXPECT_EQ(ini.dataEnd, ini.sectionStart) << "a header on the last line selects nothing";
   EXPECT_EQ(640, ini.getInt("Width", 640));
 }
 
 // --- Keys and values ------------------------------------------------------------------------
 
-TEST_F(IniFileTest, BlanksAndCommentsAroundAKey) {
-  EXPECT_EQ(800, width("[Window]\nWidth = 800\n"));
-  EXPECT_EQ(800, width("[Window]\n \t Width=800 // wide\n"));
-  EXPECT_EQ(800, width("[Window]\nWidth=800// wide\n"));
-  EXPECT_EQ(-1, width("[Window]\n// Width=800\n"));
-  EXPECT_EQ(-1, width("[Window]\nWid//th=800\n"));
-}
-
-TEST_F(IniFileTest, KeyNamesAreCaseSensitive) {
-  EXPECT_EQ(-1, width("[Window]\nwidth=800\n"));
-  EXPECT_EQ(-1, width("[Window]\nWidthX=800\n"));
-  EXPECT_EQ(-1, width("[Window]\nWidt=800\n"));
-}
-
-TEST_F(IniFileTest, AnyByteAfterTheKeyIsTheSeparator) {
-  EXPECT_EQ(0, width("[Window]\nWidth 800\n"));
-  EXPECT_EQ(800, width("[Window]\nWidth :800\n"));
-}
-
-TEST_F(IniFileTest, ValuesReadAsDecimalIntegers) {
-  EXPECT_EQ(-1, width("[Window]\nWidth=\n"));
-  EXPECT_EQ(-1, width("[Window]\nWidth\n"));
-  EXPECT_EQ(-1, width("[Window]\nWidth=abc\n"));
-  EXPECT_EQ(-5, width("[Window]\nWidth=-5\n"));
-  EXPECT_EQ(7, width("[Window]\nWidth=+7\n"));
-  EXPECT_EQ(12, width("[Window]\nWidth=12px\n"));
-  EXPECT_EQ(-1, width("[Window]\nWidth=-\n"));
-  EXPECT_EQ(2147483647, width("[Window]\nWidth=99999999999999999999\n"));
-  EXPECT_EQ(-2147483647 - 1, width("[Window]\nWidth=-2147483648\n"));
-}
-
-TEST_F(IniFileTest, FirstMatchingLineWins) {
-  EXPECT_EQ(1, width("[Window]\nWidth=1\nWidth=2\n"));
-  EXPECT_EQ(-1, width("[Window]\nWidth=x\nWidth=2\n")) << "an unreadable first value still wins";
-}
-
-TEST_F(IniFileTest, LastLineWithoutLineFeed) {
-  EXPECT_EQ(1024, width("[Window]\nHeight=1\nWidth=1024"));
+TEST_F(IniFileTest, KeysAndValues) {
+  const std::vector<std::pair<const char*, int32_t>> cases = {
+      // blanks and comments around a key
+      {"Width = 800\n", 800}, {" \t Width=800 // wide\n", 800}, {"Width=800// wide\n", 800},
+      {"// Width=800\n", -1}, {"Wid//th=800\n", -1},
+      // names compare as exact bytes; any byte after the name separates
+      {"width=800\n", -1}, {"WidthX=800\n", -1}, {"Widt=800\n", -1}, {"Width 800\n", 0}, {"Width :800\n", 800},
+      // values read as decimal integers, saturating
+      {"Width=\n", -1}, {"Width\n", -1}, {"Width=abc\n", -1}, {"Width=-\n", -1}, {"Width=-5\n", -5}, {"Width=+7\n", 7},
+      {"Width=12px\n", 12}, {"Width=99999999999999999999\n", 2147483647}, {"Width=-2147483648\n", -2147483647 - 1},
+      // the first matching line wins, even when its value is unreadable
+      {"Width=1\nWidth=2\n", 1}, {"Width=x\nWidth=2\n", -1},
+      // a "[" anywhere ends the section
+      {"A=1 // see [x]\nWidth=2\n", -1}, {"A=1[\nWidth=2\n", -1},
+      // the last line needs no line feed
+      {"Height=1\nWidth=1024", 1024},
+  };
+  for (const auto& [lines, expected] : cases) {
+    EXPECT_EQ(expected, width(std::string("[Window]\n") + lines)) << lines;
+  }
 }
 
 TEST_F(IniFileTest, ReadLineCutsAtLineFeedsOnly) {
@@ -218,11 +138,9 @@ TEST_F(IniFileTest, ReadLineCutsAtLineFeedsOnly) {
   const uint8_t* position = reinterpret_cast<const uint8_t*>(text);
   const uint8_t* end = position + 7;
   std::string line;
-  IniFile::readLine(line, position, end);
-  EXPECT_EQ("ab\r", line);
-  IniFile::readLine(line, position, end);
-  EXPECT_EQ("", line);
-  IniFile::readLine(line, position, end);
-  EXPECT_EQ("cd", line);
+  for (const char* expected : {"ab\r", "", "cd"}) {
+    IniFile::readLine(line, position, end);
+    EXPECT_EQ(expected, line);
+  }
   EXPECT_EQ(end, position);
 }

@@ -1,6 +1,5 @@
-// Helpers shared by the packer's tests: scratch directories, archive images built byte by byte
-// (independently of the format module, so a fault there shows), running the built program, and
-// snapshots of directory trees.
+// Helpers shared by the packer's tests: running the built program and snapshots of directory
+// trees; scratch directories and archive images come from the archive tests.
 #pragma once
 
 #include <fcntl.h>
@@ -8,98 +7,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <gtest/gtest.h>
-
-#include <cstdint>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "tests/archive/ArchiveImage.h"
+
 namespace packertest {
 
-namespace fs = std::filesystem;
-
-// A scratch directory, open to every user (so an unprivileged child can write into it), removed
-// with everything in it at the end even if a test locked parts of it.
-class TempDir {
-public:
-  TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "brumal-packer-XXXXXX").string();
-    if (mkdtemp(&pattern[0]) != nullptr) {
-      path = pattern;
-      chmod(path.c_str(), 0777);
-    }
-  }
-  ~TempDir() {
-    std::error_code ignored;
-    for (auto it = fs::recursive_directory_iterator(path, fs::directory_options::skip_permission_denied, ignored);
-         it != fs::recursive_directory_iterator(); it.increment(ignored)) {
-      if (!it->is_symlink()) {
-        chmod(it->path().c_str(), 0777);
-      }
-    }
-    chmod(path.c_str(), 0777);
-    fs::remove_all(path, ignored);
-  }
-  std::string operator/(const std::string& relative) const { return path + "/" + relative; }
-
-  std::string path;
-};
-
-inline void writeFile(const std::string& path, const std::string& bytes) {
-  fs::create_directories(fs::path(path).parent_path());
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-inline std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-// Little-endian archive images, assembled field by field.
-class ArchiveImage {
-public:
-  ArchiveImage& header(uint32_t directories, uint32_t files) {
-    bytes += "ZPAC";
-    put32(directories);
-    put32(files);
-    bytes += std::string("\x01\x00\x00\x00", 4);
-    return *this;
-  }
-  ArchiveImage& directory(const std::string& name, uint32_t offset, uint16_t subdirectories,
-                          uint16_t files) {
-    return record(name, 16, offset, static_cast<uint32_t>(subdirectories) | (static_cast<uint32_t>(files) << 16));
-  }
-  ArchiveImage& file(const std::string& name, uint32_t offset, uint32_t size) {
-    return record(name, 128, offset, size);
-  }
-  ArchiveImage& record(const std::string& name, uint32_t flags, uint32_t offset, uint32_t last) {
-    std::string field = name.substr(0, 116);
-    field.resize(116, '\0');
-    bytes += field;
-    put32(flags);
-    put32(offset);
-    put32(last);
-    return *this;
-  }
-  ArchiveImage& data(const std::string& raw) {
-    bytes += raw;
-    return *this;
-  }
-  void put32(uint32_t value) {
-    for (int i = 0; i < 4; ++i) {
-      bytes += static_cast<char>((value >> (8 * i)) & 0xFF);
-    }
-  }
-
-  std::string bytes;
-};
+using namespace archivetest;
 
 struct RunResult {
   std::string out;
@@ -160,11 +76,6 @@ inline std::map<std::string, std::string> snapshot(const std::string& root) {
     tree[relative] = entry.is_directory() ? "<dir>" : readFile(entry.path().string());
   }
   return tree;
-}
-
-// The last count bytes of text (all of it when shorter).
-inline std::string tail(const std::string& text, size_t count) {
-  return text.size() <= count ? text : text.substr(text.size() - count);
 }
 
 inline std::string lowered(std::string text) {
