@@ -8,17 +8,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <sstream>
 #include <string>
-#include <vector>
 
 #include <unistd.h>
 
-#include "platform/headless/HeadlessControl.h"
 #include "tests/archive/ArchiveImage.h"
+#include "tests/support/HeadlessFixture.h"
 
 namespace demotest {
 
@@ -26,22 +23,17 @@ namespace demotest {
 class Checks {
 public:
   void expect(bool condition, const std::string& what) {
-    if (!condition) {
-      std::fprintf(stderr, "FAILED: %s\n", what.c_str());
-      failed_ = true;
-    }
+    if (!condition) std::fprintf(stderr, "FAILED: %s\n", what.c_str());
+    failed_ = failed_ || !condition;
   }
   template <typename A, typename B>
   void equal(const A& actual, const B& expected, const std::string& what) {
-    if (!(actual == expected)) {
-      std::ostringstream message;
-      message << what << ": got " << actual << ", expected " << expected;
-      expect(false, message.str());
-    }
+    std::ostringstream message;
+    message << what << ": got " << actual << ", expected " << expected;
+    expect(actual == expected, message.str());
   }
   [[noreturn]] void finish() {
-    std::fflush(stderr);
-    std::fflush(stdout);
+    std::fflush(nullptr);
     std::_Exit(failed_ ? 1 : 0);
   }
 
@@ -59,22 +51,17 @@ template <typename Body>
 
 // Runs the lambda given in a forked child; the test fails with the child's messages when a check
 // failed or the child died.
-#define DEMO_SCENARIO(...)                                                                  \
-  do {                                                                                      \
-    auto demoScenarioBody = __VA_ARGS__;                                                    \
-    EXPECT_EXIT(demotest::runChild(demoScenarioBody), ::testing::ExitedWithCode(0), "");   \
+#define DEMO_SCENARIO(...)                                                                \
+  do {                                                                                    \
+    auto demoScenarioBody = __VA_ARGS__;                                                  \
+    EXPECT_EXIT(demotest::runChild(demoScenarioBody), ::testing::ExitedWithCode(0), ""); \
   } while (0)
-
-inline std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 // The files of the built data set, by their names inside data.pak.
 inline std::map<std::string, std::string> dataSet() {
   std::map<std::string, std::string> files;
   for (const char* name : {"tile02.bdi", "role.bdi", "fire.bdi", "tile04.bdi", "songti16x16.font", "bdi.dat"}) {
-    files[std::string("data\\") + name] = readFile(std::string(BRUMAL_BIN_DIR) + "/data/" + name);
+    files[std::string("data\\") + name] = archivetest::readFile(std::string(BRUMAL_BIN_DIR) + "/data/" + name);
   }
   return files;
 }
@@ -87,30 +74,17 @@ inline std::string packImage(const std::map<std::string, std::string>& files) {
   return archivetest::archiveImage(root);
 }
 
-// A fresh working directory for a child, entered at once.
-inline std::string enterTempDir() {
+// Resets the platform with its clock under the test's hand, and enters a fresh working directory
+// holding `pack` as data.pak (none when empty) and `settings` as setting.ini (none when empty).
+inline void enterFreshRun(const std::string& pack, const std::string& settings = "") {
+  headless::reset();
   const std::filesystem::path path =
       std::filesystem::temp_directory_path() / ("brumal-demo-" + std::to_string(::getpid()));
   std::filesystem::remove_all(path);
   std::filesystem::create_directories(path);
   if (chdir(path.c_str()) != 0) std::abort();
-  return path.string();
-}
-
-inline void writeFile(const std::string& name, const std::string& bytes) {
-  std::ofstream(name, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-// "name=value" pairs of a record's args.
-inline std::map<std::string, std::string> argsOf(const headless::CallRecord& record) {
-  std::map<std::string, std::string> out;
-  std::istringstream words(record.args);
-  std::string word;
-  while (words >> word) {
-    const size_t equals = word.find('=');
-    if (equals != std::string::npos) out[word.substr(0, equals)] = word.substr(equals + 1);
-  }
-  return out;
+  if (!pack.empty()) archivetest::writeFile("./data.pak", pack);
+  if (!settings.empty()) archivetest::writeFile("./setting.ini", settings);
 }
 
 }  // namespace demotest
