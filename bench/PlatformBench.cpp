@@ -8,20 +8,11 @@
 
 #include <cstring>
 
-#include "platform/headless/HeadlessControl.h"
+#include "tests/support/HeadlessFixture.h"
 
 namespace {
 
-LRESULT CALLBACK plainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return DefWindowProcA(window, message, wParam, lParam);
-}
-
-DDSURFACEDESC2 emptyDesc() {
-  DDSURFACEDESC2 desc;
-  std::memset(&desc, 0, sizeof desc);
-  desc.dwSize = sizeof desc;
-  return desc;
-}
+using headlesstest::emptyDesc;
 
 // A windowed 640 x 480 display as the demo makes it.
 struct Windowed {
@@ -29,7 +20,7 @@ struct Windowed {
     headless::reset();
     headless::setWindowFrame(framed);
     WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = plainProc;
+    windowClass.lpfnWndProc = headlesstest::plainWindowProc;
     windowClass.lpszClassName = "bench";
     RegisterClassA(&windowClass);
     DWORD style = framed ? WS_SYSMENU | WS_MINIMIZEBOX : WS_POPUP;

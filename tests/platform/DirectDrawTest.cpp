@@ -7,20 +7,11 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/headless/HeadlessControl.h"
+#include "tests/support/HeadlessFixture.h"
 
 namespace {
 
-LRESULT CALLBACK plainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return DefWindowProcA(window, message, wParam, lParam);
-}
-
-DDSURFACEDESC2 emptyDesc() {
-  DDSURFACEDESC2 desc;
-  std::memset(&desc, 0, sizeof desc);
-  desc.dwSize = sizeof desc;
-  return desc;
-}
+using headlesstest::emptyDesc;
 
 // Like the program's display, objects held by a static object are released after main returns,
 // when the layer's own state must still be there.
@@ -36,14 +27,8 @@ struct ReleasedAtExit {
 class DirectDrawTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    headless::reset();
-    WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = plainProc;
-    windowClass.lpszClassName = "dd";
-    ASSERT_NE(RegisterClassA(&windowClass), 0);
-    window = CreateWindowExA(0, "dd", "dd", WS_POPUP, 100, 50, 320, 240, nullptr, nullptr, nullptr, nullptr);
+    window = headlesstest::freshWindow("dd", 100, 50, 320, 240);
     ASSERT_NE(window, nullptr);
-    ShowWindow(window, SW_SHOW);
     ASSERT_EQ(DirectDrawCreateEx(nullptr, reinterpret_cast<void**>(&directDraw), IID_IDirectDraw7, nullptr), DD_OK);
   }
 
@@ -66,6 +51,15 @@ protected:
     ASSERT_EQ(clipper->SetHWnd(0, window), DD_OK);
     ASSERT_EQ(primary->SetClipper(clipper), DD_OK);
     clipper->Release();
+  }
+
+  // A full-screen primary with one back buffer and the given memory caps, into `chain`.
+  HRESULT createChain(DWORD memoryCaps, LPDIRECTDRAWSURFACE7* chain) {
+    DDSURFACEDESC2 desc = emptyDesc();
+    desc.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
+    desc.dwBackBufferCount = 1;
+    desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX | memoryCaps;
+    return directDraw->CreateSurface(&desc, chain, nullptr);
   }
 
   LPDIRECTDRAWSURFACE7 makeOffscreen(int width, int height) {
@@ -358,11 +352,7 @@ TEST_F(DirectDrawTest, FullScreenFlipsTheChainAndShowsTheNewFront) {
   HDC desktop = GetDC(GetDesktopWindow());
   EXPECT_EQ(GetDeviceCaps(desktop, BITSPIXEL) * GetDeviceCaps(desktop, PLANES), 16);
   ReleaseDC(GetDesktopWindow(), desktop);
-  DDSURFACEDESC2 desc = emptyDesc();
-  desc.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
-  desc.dwBackBufferCount = 1;
-  desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX | DDSCAPS_VIDEOMEMORY;
-  ASSERT_EQ(directDraw->CreateSurface(&desc, &primary, nullptr), DD_OK);
+  ASSERT_EQ(createChain(DDSCAPS_VIDEOMEMORY, &primary), DD_OK);
   DDSCAPS2 caps{};
   caps.dwCaps = DDSCAPS_BACKBUFFER;
   ASSERT_EQ(primary->GetAttachedSurface(&caps, &back), DD_OK);
@@ -388,11 +378,7 @@ TEST_F(DirectDrawTest, FullScreenFlipsTheChainAndShowsTheNewFront) {
 TEST_F(DirectDrawTest, ObjectsCanOutliveMain) {
   ASSERT_EQ(directDraw->SetCooperativeLevel(window, DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE), DD_OK);
   ASSERT_EQ(directDraw->SetDisplayMode(640, 480, 16, 0, 0), DD_OK);
-  DDSURFACEDESC2 desc = emptyDesc();
-  desc.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
-  desc.dwBackBufferCount = 1;
-  desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
-  ASSERT_EQ(directDraw->CreateSurface(&desc, &releasedAtExit.primary, nullptr), DD_OK);
+  ASSERT_EQ(createChain(0, &releasedAtExit.primary), DD_OK);
   releasedAtExit.directDraw = directDraw;
   directDraw = nullptr;  // released at exit, after the mode change it made
 }
@@ -400,11 +386,7 @@ TEST_F(DirectDrawTest, ObjectsCanOutliveMain) {
 TEST_F(DirectDrawTest, ReferenceCountsKeepTheChainTogether) {
   ASSERT_EQ(directDraw->SetCooperativeLevel(window, DDSCL_FULLSCREEN | DDSCL_EXCLUSIVE), DD_OK);
   ASSERT_EQ(directDraw->SetDisplayMode(320, 200, 16, 0, 0), DD_OK);
-  DDSURFACEDESC2 desc = emptyDesc();
-  desc.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
-  desc.dwBackBufferCount = 1;
-  desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX | DDSCAPS_SYSTEMMEMORY;
-  ASSERT_EQ(directDraw->CreateSurface(&desc, &primary, nullptr), DD_OK);
+  ASSERT_EQ(createChain(DDSCAPS_SYSTEMMEMORY, &primary), DD_OK);
   DDSCAPS2 caps{};
   caps.dwCaps = DDSCAPS_BACKBUFFER;
   ASSERT_EQ(primary->GetAttachedSurface(&caps, &back), DD_OK);

@@ -8,29 +8,18 @@
 #include <cstring>
 #include <string>
 
-#include "platform/headless/HeadlessControl.h"
+#include "tests/support/HeadlessFixture.h"
 
 namespace {
-
-LRESULT CALLBACK plainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return DefWindowProcA(window, message, wParam, lParam);
-}
 
 class GdiTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    headless::reset();
-    WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = plainProc;
-    windowClass.lpszClassName = "gdi";
-    ASSERT_NE(RegisterClassA(&windowClass), 0);
-    window = CreateWindowExA(0, "gdi", "gdi", WS_POPUP, 0, 0, 64, 32, nullptr, nullptr, nullptr, nullptr);
-    ShowWindow(window, SW_SHOW);
+    window = headlesstest::freshWindow("gdi", 0, 0, 64, 32);
+    ASSERT_NE(window, nullptr);
     ASSERT_EQ(DirectDrawCreateEx(nullptr, reinterpret_cast<void**>(&directDraw), IID_IDirectDraw7, nullptr), DD_OK);
     ASSERT_EQ(directDraw->SetCooperativeLevel(window, DDSCL_NORMAL), DD_OK);
-    DDSURFACEDESC2 desc;
-    std::memset(&desc, 0, sizeof desc);
-    desc.dwSize = sizeof desc;
+    DDSURFACEDESC2 desc = headlesstest::emptyDesc();
     desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
     desc.dwWidth = 64;
     desc.dwHeight = 32;
@@ -57,9 +46,7 @@ protected:
   }
 
   int count(int x0, int x1, uint16_t value) {
-    DDSURFACEDESC2 desc;
-    std::memset(&desc, 0, sizeof desc);
-    desc.dwSize = sizeof desc;
+    DDSURFACEDESC2 desc = headlesstest::emptyDesc();
     EXPECT_EQ(surface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr), DD_OK);
     int found = 0;
     for (int y = 0; y < 32; ++y) {

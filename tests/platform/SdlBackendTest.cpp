@@ -437,6 +437,14 @@ struct Seen {
 };
 std::vector<Seen> seen;
 
+// The messages seen, as (message, wParam) pairs.
+using Pairs = std::vector<std::pair<UINT, WPARAM>>;
+Pairs seenPairs() {
+  Pairs out;
+  for (const Seen& one : seen) out.emplace_back(one.message, one.wParam);
+  return out;
+}
+
 LRESULT CALLBACK recordingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_ACTIVATEAPP || message == WM_KEYDOWN || message == WM_CHAR ||
       message == WM_TIMER || message == WM_DESTROY) {
@@ -527,9 +535,7 @@ TEST_F(SdlLayerTest, ShowingTheWindowActivatesTheApplication) {
   ShowWindow(window, SW_SHOW);
   UpdateWindow(window);
   drain();
-  ASSERT_EQ(seen.size(), 1u);
-  EXPECT_EQ(seen[0].message, static_cast<UINT>(WM_ACTIVATEAPP));
-  EXPECT_EQ(seen[0].wParam, 1u);
+  EXPECT_EQ(seenPairs(), Pairs({{WM_ACTIVATEAPP, 1}}));
 }
 
 TEST_F(SdlLayerTest, KeysArriveAsKeyDownThenChar) {
@@ -541,15 +547,7 @@ TEST_F(SdlLayerTest, KeysArriveAsKeyDownThenChar) {
   pushToWindow(keyEvent(SDL_KEYUP, SDLK_1, SDL_SCANCODE_1));
   pushToWindow(keyEvent(SDL_KEYDOWN, SDLK_ESCAPE, SDL_SCANCODE_ESCAPE));
   drain();
-  ASSERT_EQ(seen.size(), 4u);
-  EXPECT_EQ(seen[0].message, static_cast<UINT>(WM_KEYDOWN));
-  EXPECT_EQ(seen[0].wParam, 0x31u);
-  EXPECT_EQ(seen[1].message, static_cast<UINT>(WM_CHAR));
-  EXPECT_EQ(seen[1].wParam, static_cast<WPARAM>('1'));
-  EXPECT_EQ(seen[2].message, static_cast<UINT>(WM_KEYDOWN));
-  EXPECT_EQ(seen[2].wParam, 27u);
-  EXPECT_EQ(seen[3].message, static_cast<UINT>(WM_CHAR));
-  EXPECT_EQ(seen[3].wParam, 27u);
+  EXPECT_EQ(seenPairs(), Pairs({{WM_KEYDOWN, 0x31}, {WM_CHAR, '1'}, {WM_KEYDOWN, 27}, {WM_CHAR, 27}}));
 }
 
 TEST_F(SdlLayerTest, TextFromAnInputMethodArrivesAsGbkCharactersOnly) {
@@ -559,13 +557,7 @@ TEST_F(SdlLayerTest, TextFromAnInputMethodArrivesAsGbkCharactersOnly) {
   pushToWindow(keyEvent(SDL_KEYDOWN, SDLK_n, SDL_SCANCODE_N));
   pushToWindow(textEvent("\xE6\x82\xA8"));  // 您
   drain();
-  ASSERT_EQ(seen.size(), 3u);
-  EXPECT_EQ(seen[0].message, static_cast<UINT>(WM_KEYDOWN));
-  EXPECT_EQ(seen[0].wParam, 0xE5u);
-  EXPECT_EQ(seen[1].message, static_cast<UINT>(WM_CHAR));
-  EXPECT_EQ(seen[1].wParam, 0xC4u);
-  EXPECT_EQ(seen[2].message, static_cast<UINT>(WM_CHAR));
-  EXPECT_EQ(seen[2].wParam, 0xFAu);
+  EXPECT_EQ(seenPairs(), Pairs({{WM_KEYDOWN, 0xE5}, {WM_CHAR, 0xC4}, {WM_CHAR, 0xFA}}));  // VK_PROCESSKEY, GBK
 }
 
 TEST_F(SdlLayerTest, TheCloseButtonEndsInDestroyAndQuit) {
