@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "display/Display.h"
@@ -298,6 +299,14 @@ class SdlInputTest : public SdlWindowTest {
     return out;
   }
 
+  // The events drained, as (type, key, character).
+  std::vector<std::tuple<BackendEvent::Type, uint32_t, uint32_t>> drainKeys() {
+    std::vector<std::tuple<BackendEvent::Type, uint32_t, uint32_t>> out;
+    for (const BackendEvent& event : drain()) out.emplace_back(event.type, event.key, event.character);
+    return out;
+  }
+  using Keys = std::vector<std::tuple<BackendEvent::Type, uint32_t, uint32_t>>;
+
   HWND mainWindow = reinterpret_cast<HWND>(static_cast<uintptr_t>(0x1000));
   GbkCodec codec;
   SdlInput input{codec};
@@ -310,49 +319,35 @@ TEST_F(SdlInputTest, PrintableKeyCarriesItsTextAsTheCharacter) {
   input.translate(keyEvent(SDL_KEYDOWN, SDLK_1, SDL_SCANCODE_1));
   std::vector<BackendEvent> events = drain();
   ASSERT_EQ(events.size(), 1u);
-  EXPECT_EQ(events[0].type, BackendEvent::Type::KeyDown);
   EXPECT_EQ(events[0].window, mainWindow);
-  EXPECT_EQ(events[0].key, 0x31u);
-  EXPECT_EQ(events[0].character, static_cast<uint32_t>('1'));
+  EXPECT_EQ(std::make_tuple(events[0].type, events[0].key, events[0].character),
+            std::make_tuple(BackendEvent::Type::KeyDown, 0x31u, static_cast<uint32_t>('1')));
 }
 
 TEST_F(SdlInputTest, EscapeIsAKeyWithCharacter27AndReleasesAreKeyUps) {
   input.translate(keyEvent(SDL_KEYDOWN, SDLK_ESCAPE, SDL_SCANCODE_ESCAPE));
   input.translate(keyEvent(SDL_KEYUP, SDLK_ESCAPE, SDL_SCANCODE_ESCAPE));
   input.translate(keyEvent(SDL_KEYDOWN, SDLK_LSHIFT, SDL_SCANCODE_LSHIFT));
-  std::vector<BackendEvent> events = drain();
-  ASSERT_EQ(events.size(), 3u);
-  EXPECT_EQ(events[0].type, BackendEvent::Type::KeyDown);
-  EXPECT_EQ(events[0].key, 27u);
-  EXPECT_EQ(events[0].character, 27u);
-  EXPECT_EQ(events[1].type, BackendEvent::Type::KeyUp);
-  EXPECT_EQ(events[1].key, 27u);
-  EXPECT_EQ(events[2].key, 0x10u);
-  EXPECT_EQ(events[2].character, 0u);
+  EXPECT_EQ(drainKeys(), Keys({{BackendEvent::Type::KeyDown, 27, 27},
+                                {BackendEvent::Type::KeyUp, 27, 0},
+                                {BackendEvent::Type::KeyDown, 0x10, 0}}));
 }
 
 TEST_F(SdlInputTest, TypedChineseArrivesAsGbkBytesInOrder) {
   input.translate(textEvent("\xE6\x82\xA8" "A"));  // "您A"
-  std::vector<BackendEvent> events = drain();
-  ASSERT_EQ(events.size(), 3u);
-  for (const BackendEvent& event : events) EXPECT_EQ(event.type, BackendEvent::Type::Char);
-  EXPECT_EQ(events[0].character, 0xC4u);
-  EXPECT_EQ(events[1].character, 0xFAu);
-  EXPECT_EQ(events[2].character, static_cast<uint32_t>('A'));
+  EXPECT_EQ(drainKeys(), Keys({{BackendEvent::Type::Char, 0, 0xC4},
+                                {BackendEvent::Type::Char, 0, 0xFA},
+                                {BackendEvent::Type::Char, 0, 'A'}}));
 }
 
 TEST_F(SdlInputTest, KeyFollowedByLongerTextKeepsTheTextSeparate) {
   SDL_Event text = textEvent("\xE6\x82\xA8");
   ASSERT_EQ(SDL_PushEvent(&text), 1);
   input.translate(keyEvent(SDL_KEYDOWN, SDLK_a, SDL_SCANCODE_A));
-  std::vector<BackendEvent> events = drain();
-  ASSERT_EQ(events.size(), 3u);
-  EXPECT_EQ(events[0].type, BackendEvent::Type::KeyDown);
-  EXPECT_EQ(events[0].key, 0xE5u);  // VK_PROCESSKEY: the key makes no character of its own
-  EXPECT_EQ(events[0].character, 0u);
-  EXPECT_EQ(events[1].type, BackendEvent::Type::Char);
-  EXPECT_EQ(events[1].character, 0xC4u);
-  EXPECT_EQ(events[2].type, BackendEvent::Type::Char);
+  // VK_PROCESSKEY: the key makes no character of its own.
+  EXPECT_EQ(drainKeys(), Keys({{BackendEvent::Type::KeyDown, 0xE5, 0},
+                                {BackendEvent::Type::Char, 0, 0xC4},
+                                {BackendEvent::Type::Char, 0, 0xFA}}));
 }
 
 TEST_F(SdlInputTest, ShowingTheWindowActivatesOnceAndFocusReportsChangesOnly) {
