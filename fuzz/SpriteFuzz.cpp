@@ -11,77 +11,28 @@
 //   10-13 source rectangle left, top, right, bottom (signed bytes x 4), used when bit 0 of 14
 //   14    flags
 //   15    unused
-#include "archive/ByteBuffer.h"
 #include "archive/FileLoader.h"
-#include "archive/FileSource.h"
-#include "display/Display.h"
 #include "render/BlendTables.h"
 #include "render/Sprite.h"
+#include "tests/support/GuardedDisplay.h"
+#include "tests/support/MemorySource.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <vector>
 
 namespace {
 
-// One file, whatever name is asked for.
-class BytesSource : public FileSource {
-public:
-  BytesSource(const uint8_t* bytes, size_t size) : bytes(bytes), size(size) {}
-  bool open(const std::string&) override { return true; }
-  bool close() override { return true; }
-  bool readFile(const std::string&, ByteBuffer& buffer) override {
-    if (!buffer.resize(static_cast<int32_t>(size))) {
-      return false;
-    }
-    if (size) {
-      std::memcpy(buffer.data, bytes, size);
-    }
-    return true;
-  }
-  bool readFile(const std::string&, uint8_t*& block, int32_t& blockSize) override {
-    block = new uint8_t[size ? size : 1];
-    if (size) {
-      std::memcpy(block, bytes, size);
-    }
-    blockSize = static_cast<int32_t>(size);
-    return true;
-  }
-
-  const uint8_t* bytes;
-  size_t size;
-};
-
-constexpr int32_t kWidth = 160;
-constexpr int32_t kHeight = 100;
-constexpr size_t kBand = 64;
-constexpr uint8_t kBandByte = 0xA5;
 // Larger blocks are legal but only make the run slow and trip the fuzzer's memory limit.
 constexpr uint64_t kMaxBlock = 1u << 22;
 
-uint8_t* storage = nullptr;
-Display* display = nullptr;
-
-void setUp() {
-  if (display) {
-    return;
-  }
-  computeBlendTables();
-  storage = new uint8_t[kWidth * kHeight + 2 * kBand];
-  display = new Display;  // kept for the whole run: its buffer points into storage
-  display->width = kWidth;
-  display->height = kHeight;
-  display->bufferSize = kWidth * kHeight;
-  display->buffer = storage + kBand;
-}
-
-void checkBands() {
-  for (size_t i = 0; i < kBand; ++i) {
-    if (storage[i] != kBandByte || storage[kBand + kWidth * kHeight + i] != kBandByte) {
-      __builtin_trap();
-    }
-  }
+// Kept for the whole run.
+GuardedDisplay& frame() {
+  static GuardedDisplay* guarded = [] {
+    computeBlendTables();
+    return new GuardedDisplay(160, 100, 0xA5);
+  }();
+  return *guarded;
 }
 
 uint32_t le32(const uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24); }
@@ -98,9 +49,11 @@ void drawWith(Sprite& sprite, const uint8_t* control) {
                     static_cast<int8_t>(control[12]) * 4, static_cast<int8_t>(control[13]) * 4};
     sprite.setSourceRect(&rect);
   }
-  std::memset(storage, kBandByte, kWidth * kHeight + 2 * kBand);
-  sprite.draw(*display);
-  checkBands();
+  frame().clear();
+  sprite.draw(frame().display);
+  if (!frame().bandsIntact()) {
+    __builtin_trap();
+  }
 }
 
 }  // namespace
@@ -109,7 +62,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 16) {
     return 0;
   }
-  setUp();
   const uint8_t* control = data;
   const uint8_t* file = data + 16;
   const size_t fileSize = size - 16;
@@ -121,7 +73,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
   }
 
-  BytesSource source(file, fileSize);
+  MemorySource source;
+  source.files["data\\fuzz.bdi"].assign(file, file + fileSize);
   FileLoader loader(&source);
 
   Sprite fresh;
@@ -137,10 +90,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     return bytes;
   }();
-  BytesSource firstSource(first.data(), first.size());
-  FileLoader firstLoader(&firstSource);
+  source.files["data\\first.bdi"] = first;
   Sprite reloaded;
-  if (!reloaded.load(firstLoader, "data\\first.bdi")) {
+  if (!reloaded.load(loader, "data\\first.bdi")) {
     __builtin_trap();
   }
   reloaded.load(loader, "data\\fuzz.bdi");

@@ -1,380 +1,160 @@
-// Bitmap font: loading (what a refusal leaves), glyph numbering for one- and two-byte
-// characters, pen advance, the line budget counted in bytes, wrapping past the right edge,
-// rows outside the buffer, and glyphs the data does not fully hold.
+// Bitmap font: what a refused load leaves, glyph numbering for one- and two-byte characters, pen
+// advance, the line budget counted in bytes, wrapping past the right edge, rows outside the
+// buffer, glyphs the data does not fully hold, and formatted text.
 #include "font/BitmapFont.h"
 
-#include "archive/ByteBuffer.h"
 #include "archive/FileLoader.h"
-#include "archive/FileSource.h"
-#include "display/Display.h"
+#include "tests/support/GuardedDisplay.h"
+#include "tests/support/MemorySource.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <cstring>
-#include <map>
 #include <string>
 #include <vector>
 
 namespace {
 
-class MemorySource : public FileSource {
-public:
-  bool open(const std::string&) override { return true; }
-  bool close() override { return true; }
-  bool readFile(const std::string& name, ByteBuffer& buffer) override {
-    auto found = files.find(name);
-    if (found == files.end() || !buffer.resize(static_cast<int32_t>(found->second.size()))) {
-      return false;
-    }
-    std::memcpy(buffer.data, found->second.data(), found->second.size());
-    return true;
-  }
-  bool readFile(const std::string& name, uint8_t*& block, int32_t& size) override {
-    auto found = files.find(name);
-    if (found == files.end()) {
-      return false;
-    }
-    size = static_cast<int32_t>(found->second.size());
-    block = new uint8_t[found->second.size() + 1];
-    std::memcpy(block, found->second.data(), found->second.size());
-    return true;
-  }
+constexpr int32_t W = 120;
+constexpr int32_t H = 60;
+constexpr uint8_t kInk = 0x5C;
+constexpr uint32_t kGlyphs = 12601;  // through the two-byte characters B0 A1 to B0 B8
 
-  std::map<std::string, std::vector<uint8_t>> files;
-};
-
-// Row k of glyph g in the test fonts: different for every glyph and row, never empty.
-uint16_t patternRow(uint32_t g, int k) {
-  uint32_t h = (g + 1) * 0x9E3779B1u ^ static_cast<uint32_t>(k + 1) * 0x85EBCA6Bu;
-  h ^= h >> 16;
-  return static_cast<uint16_t>(h | 1u);
+// Row k of glyph g: different for every glyph and row, never empty.
+uint16_t patternRow(uint32_t g, uint32_t k) {
+  uint32_t h = (g + 1) * 0x9E3779B1u ^ (k + 1) * 0x85EBCA6Bu;
+  return static_cast<uint16_t>((h ^ (h >> 16)) | 1u);
 }
 
-struct FontFile {
-  uint8_t cellWidth = 16;
-  uint8_t glyphSize = 16;
-  std::vector<uint16_t> words;  // glyph data
-  int64_t wordCount = -1;       // header count; -1: the true count
+// A font file of `words` glyph words (16 a glyph) whose header announces `count` of them.
+std::vector<uint8_t> fontFile(uint8_t cellWidth, uint8_t glyphSize, uint32_t words, int64_t count = -1) {
+  const uint32_t announced = count < 0 ? words : static_cast<uint32_t>(count);
+  std::vector<uint8_t> file = {0x46, 0x47, 0xAA, 0xBB, cellWidth, glyphSize, 0xCC, 0xDD};
+  for (int i = 0; i < 4; ++i) file.push_back(static_cast<uint8_t>(announced >> (8 * i)));
+  for (uint32_t i = 0; i < words; ++i) {
+    const uint16_t row = patternRow(i / 16, i % 16);
+    file.insert(file.end(), {static_cast<uint8_t>(row), static_cast<uint8_t>(row >> 8)});
+  }
+  return file;
+}
 
-  void addGlyphs(uint32_t count) {
-    const uint32_t first = static_cast<uint32_t>(words.size() / 16);
-    for (uint32_t g = first; g < first + count; ++g) {
-      for (int k = 0; k < 16; ++k) {
-        words.push_back(patternRow(g, k));
+struct Glyph {
+  uint32_t glyph;
+  int64_t x, y;
+  int32_t columns;
+};
+
+// The picture of the glyphs' set bits, positions counted on the whole buffer so that columns
+// past the right edge land on the next row and rows outside are dropped.
+std::vector<uint8_t> picture(const std::vector<Glyph>& glyphs) {
+  std::vector<uint8_t> pixels(W * H, 0xEE);
+  for (const Glyph& g : glyphs) {
+    for (int64_t k = 0; k < 16; ++k) {
+      for (int64_t l = 0; l < g.columns; ++l) {
+        const int64_t p = (g.y + k) * W + g.x + l;
+        if ((patternRow(g.glyph, k) >> l) & 1 && p >= 0 && p < W * H) pixels[p] = kInk;
       }
     }
   }
-  std::vector<uint8_t> bytes() const {
-    std::vector<uint8_t> file = {0x46, 0x47, 0xAA, 0xBB, cellWidth, glyphSize, 0xCC, 0xDD};
-    const uint32_t count = wordCount < 0 ? static_cast<uint32_t>(words.size()) : static_cast<uint32_t>(wordCount);
-    for (int i = 0; i < 4; ++i) {
-      file.push_back(static_cast<uint8_t>(count >> (8 * i)));
-    }
-    for (uint16_t w : words) {
-      file.push_back(static_cast<uint8_t>(w));
-      file.push_back(static_cast<uint8_t>(w >> 8));
-    }
-    return file;
-  }
-};
-
-constexpr uint8_t kFill = 0xEE;
-constexpr uint8_t kInk = 0x5C;
-constexpr int32_t kBand = 64;
+  return pixels;
+}
 
 class BitmapFontTest : public ::testing::Test {
 protected:
-  static constexpr int32_t W = 120;
-  static constexpr int32_t H = 60;
-
-  BitmapFontTest() : loader(&source), storage(W * H + 2 * kBand, kFill), expected(W * H, kFill) {
-    display.width = W;
-    display.height = H;
-    display.bufferSize = W * H;
-    display.buffer = storage.data() + kBand;
-  }
-  ~BitmapFontTest() override { display.buffer = nullptr; }
-
   bool load(BitmapFont& font, const std::vector<uint8_t>& file) {
     source.files["data\\font"] = file;
     return font.load(loader, "data\\font");
   }
-  // A 16 x 16 font holding every glyph up to and including the last one named.
-  void loadFontThrough(BitmapFont& font, uint32_t lastGlyph) {
-    FontFile file;
-    file.addGlyphs(lastGlyph + 1);
-    ASSERT_TRUE(load(font, file.bytes()));
-  }
-
-  // The expected picture of glyph g drawn with the given columns at (px, py): its set bits, with
-  // the position counted on the whole buffer so that columns past the edge wrap.
-  void expectGlyph(uint32_t g, int64_t px, int64_t py, int32_t columns) {
-    for (int k = 0; k < 16; ++k) {
-      for (int l = 0; l < columns && l < 16; ++l) {
-        if ((patternRow(g, k) >> l) & 1) {
-          const int64_t p = (py + k) * W + px + l;
-          if (p >= 0 && p < W * H) {
-            expected[p] = kInk;
-          }
-        }
-      }
-    }
-  }
-  std::vector<uint8_t> pixels() const {
-    return std::vector<uint8_t>(display.buffer, display.buffer + display.bufferSize);
-  }
-  bool bandsIntact() const {
-    for (int32_t i = 0; i < kBand; ++i) {
-      if (storage[i] != kFill || storage[storage.size() - 1 - i] != kFill) {
-        return false;
-      }
-    }
-    return true;
-  }
-  bool untouched() const { return pixels() == std::vector<uint8_t>(W * H, kFill) && bandsIntact(); }
-
   MemorySource source;
-  FileLoader loader;
-  Display display;
-  std::vector<uint8_t> storage;
-  std::vector<uint8_t> expected;
+  FileLoader loader{&source};
+  GuardedDisplay frame{W, H, 0xEE};
 };
 
-// --- loading ---------------------------------------------------------------------------------------
-
-TEST_F(BitmapFontTest, LoadKeepsTheHeaderWordsAndTheGlyphs) {
+TEST_F(BitmapFontTest, RefusalsKeepTheGlyphsHeldAndTheirBounds) {
   BitmapFont font;
-  FontFile file;
-  file.addGlyphs(3);
-  ASSERT_TRUE(load(font, file.bytes()));
+  font.drawText(frame.display, 0, 0, 10, kInk, "ABC");  // no glyphs yet
+  ASSERT_TRUE(load(font, fontFile(16, 16, 66 * 16)));
   EXPECT_EQ(font.header[0], 0xBBAA4746u);
   EXPECT_EQ(font.header[1], 0xDDCC1010u);
-  EXPECT_EQ(font.header[2], 48u);
-  ASSERT_NE(font.glyphs, nullptr);
-  EXPECT_EQ(font.glyphs[0], patternRow(0, 0));
-  EXPECT_EQ(font.glyphs[47], patternRow(2, 15));
-}
-
-TEST_F(BitmapFontTest, RefusalsLeaveTheLoadedGlyphs) {
-  BitmapFont font;
-  loadFontThrough(font, 65);
-  uint16_t* glyphs = font.glyphs;
-
-  FontFile swapped;
-  swapped.addGlyphs(2);
-  std::vector<uint8_t> bytes = swapped.bytes();
-  std::swap(bytes[0], bytes[1]);
-  EXPECT_FALSE(load(font, bytes));
-  EXPECT_EQ(font.header[0] & 0xFFFF, 0x4647u);  // copied before the check
-
-  EXPECT_FALSE(load(font, std::vector<uint8_t>{0x46, 0x47, 0, 0, 16, 16, 0, 0, 1, 0, 0}));
-
-  FontFile shortData;
-  shortData.addGlyphs(1);
-  shortData.wordCount = 17;
-  EXPECT_FALSE(load(font, shortData.bytes()));
-  EXPECT_EQ(font.header[2], 17u);
-
+  EXPECT_EQ(font.glyphs[65 * 16 + 15], patternRow(65, 15));
+  const uint16_t* glyphs = font.glyphs;
+  std::vector<uint8_t> swapped = fontFile(16, 16, 32);
+  std::swap(swapped[0], swapped[1]);
+  EXPECT_FALSE(load(font, swapped));
+  EXPECT_EQ(font.header[0] & 0xFFFF, 0x4647u);  // the header is copied before the checks
+  EXPECT_FALSE(load(font, {0x46, 0x47, 0, 0, 16, 16, 0, 0, 1, 0, 0}));
+  EXPECT_FALSE(load(font, fontFile(16, 16, 16, 17)));
+  // Short data after a header announcing a whole two-byte font: the bounds stay those held.
+  EXPECT_FALSE(load(font, fontFile(16, 16, 16, 32896 * 16)));
   EXPECT_FALSE(font.load(loader, "data\\missing"));
   EXPECT_EQ(font.glyphs, glyphs);
-
-  font.drawText(display, 3, 2, 10, kInk, "A");
-  expectGlyph(65, 3, 2, 8);
-  EXPECT_EQ(pixels(), expected);
+  font.drawText(frame.display, 3, 2, 10, kInk, "\xB0\xA1" "A");  // glyph 12577 lies past the data
+  EXPECT_EQ(frame.pixels(), picture({{'A', 3 + 17, 2, 8}}));
+  EXPECT_TRUE(frame.bandsIntact());
 }
 
-TEST_F(BitmapFontTest, GlyphBoundsComeFromTheDataHeldNotFromARefusedHeader) {
-  BitmapFont font;
-  loadFontThrough(font, 70);
-  // Refused for its short data, after its header announced a full GBK font.
-  FontFile big;
-  big.addGlyphs(1);
-  big.wordCount = 32896 * 16;
-  EXPECT_FALSE(load(font, big.bytes()));
-  font.drawText(display, 0, 0, 10, kInk, "\xB0\xA1");  // glyph 12577, far past the data held
-  EXPECT_TRUE(untouched());
-  font.drawText(display, 0, 0, 10, kInk, "F");
-  expectGlyph('F', 0, 0, 8);
-  EXPECT_EQ(pixels(), expected);
-}
-
-TEST_F(BitmapFontTest, EmptyFontDrawsNothing) {
-  BitmapFont font;
-  font.drawText(display, 0, 0, 10, kInk, "ABC");
-  EXPECT_TRUE(untouched());
-}
-
-// --- characters and pens ----------------------------------------------------------------------------
-
-TEST_F(BitmapFontTest, SingleByteCharacterIsHalfACellWide) {
-  BitmapFont font;
-  loadFontThrough(font, 127);
-  font.drawText(display, 5, 4, 10, kInk, "AB");
-  expectGlyph(0x41, 5, 4, 8);
-  expectGlyph(0x42, 5 + 9, 4, 8);
-  EXPECT_EQ(pixels(), expected);
-}
-
-TEST_F(BitmapFontTest, TwoByteCharacterIndexesByLeadAndTrail) {
-  BitmapFont font;
-  loadFontThrough(font, 12600);
-  font.drawText(display, 2, 1, 10, kInk, "\xB0\xA1\xB0\xA2");
-  expectGlyph(12577, 2, 1, 16);
-  expectGlyph(12578, 2 + 17, 1, 16);
-  EXPECT_EQ(pixels(), expected);
-}
-
-TEST_F(BitmapFontTest, LoneLeadByteDrawsItsGlyphAndEndsTheText) {
-  BitmapFont font;
-  loadFontThrough(font, 12600);
-  font.drawText(display, 0, 0, 10, kInk, "\xB0");
-  expectGlyph(12416, 0, 0, 16);
-  EXPECT_EQ(pixels(), expected);
-}
-
-TEST_F(BitmapFontTest, LineFeedIsAGlyph) {
-  BitmapFont font;
-  loadFontThrough(font, 127);
-  font.drawText(display, 0, 0, 10, kInk, "a\nb");
-  expectGlyph('a', 0, 0, 8);
-  expectGlyph(10, 9, 0, 8);
-  expectGlyph('b', 18, 0, 8);
-  EXPECT_EQ(pixels(), expected);
-}
-
-TEST_F(BitmapFontTest, OddCellWidthAndWideGlyphSize) {
-  BitmapFont font;
-  FontFile file;
-  file.cellWidth = 11;  // single-byte: 5 columns, advance 6
-  file.glyphSize = 20;  // two-byte: 16 columns drawn (no bits beyond), lines 22 apart
-  file.addGlyphs(12578);
-  ASSERT_TRUE(load(font, file.bytes()));
-  font.drawText(display, 1, 0, 3, kInk, "x\xB0\xA1y");
-  expectGlyph('x', 1, 0, 5);
-  expectGlyph(12577, 7, 0, 16);
-  expectGlyph('y', 1, 22, 5);
-  EXPECT_EQ(pixels(), expected);
-}
-
-// --- the line budget ---------------------------------------------------------------------------------
-
-TEST_F(BitmapFontTest, BudgetBreaksAfterTenBytes) {
-  BitmapFont font;
-  loadFontThrough(font, 127);
-  const char* text = "FPS=1234567";
-  font.drawText(display, 4, 2, 10, kInk, text);
-  for (int i = 0; i < 10; ++i) {
-    expectGlyph(static_cast<uint8_t>(text[i]), 4 + 9 * i, 2, 8);
-  }
-  expectGlyph('7', 4, 2 + 18, 8);
-  EXPECT_EQ(pixels(), expected);
-}
-
-TEST_F(BitmapFontTest, TwoByteCharacterStartingOnTheLastBudgetByteStaysOnTheLine) {
-  BitmapFont font;
-  loadFontThrough(font, 12600);
-  font.drawText(display, 0, 0, 3, kInk, "ab\xB0\xA1" "cd");
-  expectGlyph('a', 0, 0, 8);
-  expectGlyph('b', 9, 0, 8);
-  expectGlyph(12577, 18, 0, 16);
-  expectGlyph('c', 0, 18, 8);
-  expectGlyph('d', 9, 18, 8);
-  EXPECT_EQ(pixels(), expected);
-}
-
-TEST_F(BitmapFontTest, NoBudgetOrNoTextDrawsNothing) {
-  BitmapFont font;
-  loadFontThrough(font, 127);
-  font.drawText(display, 0, 0, 0, kInk, "ABC");
-  font.drawText(display, 0, 0, -5, kInk, "ABC");
-  font.drawText(display, 0, 0, INT_MIN, kInk, "ABC");
-  font.drawText(display, 0, 0, 10, kInk, "");
-  EXPECT_TRUE(untouched());
-}
-
-// --- clipping against the whole buffer --------------------------------------------------------------
-
-TEST_F(BitmapFontTest, ColumnsPastTheRightEdgeWrapOntoTheNextRow) {
-  BitmapFont font;
-  loadFontThrough(font, 12600);
-  font.drawText(display, W - 4, 10, 10, kInk, "\xB0\xA1");
-  expectGlyph(12577, W - 4, 10, 16);
-  EXPECT_EQ(pixels(), expected);
-  // Column 4 of row 0 lands at the start of row 11.
-  if ((patternRow(12577, 0) >> 4) & 1) {
-    EXPECT_EQ(display.buffer[11 * W + 0], kInk);
-  }
-}
-
-TEST_F(BitmapFontTest, RowsAboveTheBufferAreDropped) {
-  BitmapFont font;
-  loadFontThrough(font, 127);
-  font.drawText(display, 20, -8, 10, kInk, "Q");
-  expectGlyph('Q', 20, -8, 8);
-  EXPECT_EQ(pixels(), expected);
-  // Only glyph rows 8 to 15 can be present, in buffer rows 0 to 7.
-  for (int32_t y = 8; y < H; ++y) {
-    for (int32_t x = 0; x < W; ++x) {
-      ASSERT_EQ(display.buffer[y * W + x], kFill);
-    }
+TEST_F(BitmapFontTest, DrawsCharactersAlongLinesOfABudgetOfBytes) {
+  const struct {
+    uint8_t cellWidth, glyphSize;
+    uint32_t words;
+    int32_t x, y, budget;
+    const char* text;
+    std::vector<Glyph> glyphs;
+  } cases[] = {
+      {16, 16, kGlyphs * 16, 5, 4, 10, "AB", {{'A', 5, 4, 8}, {'B', 14, 4, 8}}},
+      {16, 16, kGlyphs * 16, 2, 1, 10, "\xB0\xA1\xB0\xA2", {{12577, 2, 1, 16}, {12578, 19, 1, 16}}},
+      {16, 16, kGlyphs * 16, 0, 0, 10, "\xB0", {{12416, 0, 0, 16}}},  // a lone lead byte ends the text
+      {16, 16, kGlyphs * 16, 0, 0, 10, "a\nb", {{'a', 0, 0, 8}, {'\n', 9, 0, 8}, {'b', 18, 0, 8}}},
+      // A two-byte character may start on the last byte of the budget.
+      {16, 16, kGlyphs * 16, 0, 0, 3, "ab\xB0\xA1" "cd", {{'a', 0, 0, 8}, {'b', 9, 0, 8}, {12577, 18, 0, 16},
+                                                        {'c', 0, 18, 8}, {'d', 9, 18, 8}}},
+      // Single-byte: 5 columns, advance 6; two-byte: 16 columns (no bits beyond), lines 22 apart.
+      {11, 20, kGlyphs * 16, 1, 0, 3, "x\xB0\xA1y", {{'x', 1, 0, 5}, {12577, 7, 0, 16}, {'y', 1, 22, 5}}},
+      {16, 16, kGlyphs * 16, W - 4, 10, 10, "\xB0\xA1", {{12577, W - 4, 10, 16}}},  // wraps onto rows 11 to 26
+      {16, 16, kGlyphs * 16, 20, -8, 10, "Q", {{'Q', 20, -8, 8}}},                  // only rows 8 to 15
+      {16, 16, 65 * 16 + 8, 0, 0, 10, "@A@\xB0\xA1", {{'@', 0, 0, 8}, {'@', 18, 0, 8}}},  // glyph 65 cut short
+      {16, 16, kGlyphs * 16, 0, 0, 0, "ABC", {}},
+      {16, 16, kGlyphs * 16, 0, 0, -5, "ABC", {}},
+      {16, 16, kGlyphs * 16, 0, 0, INT_MIN, "ABC", {}},
+      {16, 16, kGlyphs * 16, 0, 0, 10, "", {}},
+  };
+  for (const auto& c : cases) {
+    BitmapFont font;
+    ASSERT_TRUE(load(font, fontFile(c.cellWidth, c.glyphSize, c.words)));
+    frame.clear();
+    font.drawText(frame.display, c.x, c.y, c.budget, kInk, c.text);
+    EXPECT_EQ(frame.pixels(), picture(c.glyphs)) << c.text << " at " << c.x << ", " << c.y << " budget " << c.budget;
+    EXPECT_TRUE(frame.bandsIntact());
   }
 }
 
 TEST_F(BitmapFontTest, NothingIsWrittenOutsideTheBuffer) {
   BitmapFont font;
-  loadFontThrough(font, 12600);
+  ASSERT_TRUE(load(font, fontFile(16, 16, kGlyphs * 16)));
   const int32_t positions[][2] = {{W - 3, H - 2}, {-10, -10}, {-20, H - 1}, {INT_MAX, INT_MAX},
                                   {INT_MIN, INT_MIN}, {INT_MAX - 3, 0}, {0, INT_MAX}, {-5, 0}};
   for (const auto& p : positions) {
-    font.drawText(display, p[0], p[1], 4, kInk, "W\xB0\xA1Wxyz\xC1\xC2");
-    ASSERT_TRUE(bandsIntact()) << p[0] << ", " << p[1];
+    font.drawText(frame.display, p[0], p[1], 4, kInk, "W\xB0\xA1Wxyz\xC1\xC2");
+    ASSERT_TRUE(frame.bandsIntact()) << p[0] << ", " << p[1];
   }
 }
 
-TEST_F(BitmapFontTest, GlyphCutShortByTheDataIsNotDrawn) {
+TEST_F(BitmapFontTest, FormattedTextBreaksAfterTenBytesAndIsCutAt1023) {
   BitmapFont font;
-  FontFile file;
-  file.addGlyphs(65);
-  file.words.resize(file.words.size() + 8, 0xFFFF);  // half of glyph 65
-  ASSERT_TRUE(load(font, file.bytes()));
-  font.drawText(display, 0, 0, 10, kInk, "@A@\xB0\xA1");
-  expectGlyph('@', 0, 0, 8);
-  expectGlyph('@', 18, 0, 8);
-  EXPECT_EQ(pixels(), expected);
-}
-
-// --- formatted text ---------------------------------------------------------------------------------
-
-TEST_F(BitmapFontTest, FormattedTextDrawsLikeThePlainText) {
-  BitmapFont font;
-  loadFontThrough(font, 127);
-  font.drawFormatted(display, 3, 3, 10, kInk, "FPS=%d", 1234567);
-  const std::vector<uint8_t> formatted = pixels();
-  std::fill(storage.begin(), storage.end(), kFill);
-  font.drawText(display, 3, 3, 10, kInk, "FPS=1234567");
-  EXPECT_EQ(formatted, pixels());
-}
-
-TEST_F(BitmapFontTest, FormattedTextIsCutAt1023Bytes) {
+  ASSERT_TRUE(load(font, fontFile(16, 16, 128 * 16)));
+  font.drawFormatted(frame.display, 3, 3, 10, kInk, "FPS=%d", 1234567);
+  std::vector<Glyph> lines = {{'7', 3, 3 + 18, 8}};
+  for (int i = 0; i < 10; ++i) lines.push_back({static_cast<uint8_t>("FPS=123456"[i]), 3 + 9 * i, 3, 8});
+  EXPECT_EQ(frame.pixels(), picture(lines));
   // One-pixel glyphs two pixels apart on one long row: the 1023rd byte is the last drawn.
-  Display wide;
-  std::vector<uint8_t> row(4096, kFill);
-  wide.width = 4096;
-  wide.height = 1;
-  wide.bufferSize = 4096;
-  wide.buffer = row.data();
-  BitmapFont font;
-  FontFile file;
-  file.cellWidth = 2;
-  file.words.assign(128 * 16, 0);
-  file.words['.' * 16] = 1;  // glyph '.': one pixel, top-left
-  ASSERT_TRUE(load(font, file.bytes()));
-  const std::string dots(2000, '.');
-  font.drawFormatted(wide, 0, 0, 4000, kInk, "%s", dots.c_str());
-  wide.buffer = nullptr;
-  EXPECT_EQ(row[2 * 1022], kInk);
-  EXPECT_EQ(row[2 * 1023], kFill);
+  GuardedDisplay row(4096, 1, 0xEE);
+  std::vector<uint8_t> dotFont = fontFile(2, 16, 0, 128 * 16);
+  dotFont.resize(dotFont.size() + 128 * 32);
+  dotFont[12 + '.' * 32] = 1;  // glyph '.': one pixel, top-left
+  ASSERT_TRUE(load(font, dotFont));
+  font.drawFormatted(row.display, 0, 0, 4000, kInk, "%s", std::string(2000, '.').c_str());
+  EXPECT_EQ(row.at(2 * 1022, 0), kInk);
+  EXPECT_EQ(row.at(2 * 1023, 0), 0xEE);
 }
 
 }  // namespace
