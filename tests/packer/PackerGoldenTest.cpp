@@ -141,14 +141,16 @@ TEST(PackerPack, GoldenRuns) {
       {"116-byte path", {{"long/" + longName, "no"}}, {"long"},
        "Path Too Long To Pack (115 Bytes At Most):long\\" + longName + "\nFailed !!!\n", kHeaderOnly},
       // What cannot be read takes no record and no offset; the rest of the archive is sound.
-      {"unreadable files", {{"data/a", "AAA"}, {"data/b", "<unreadable>"}, {"data/c", "C"}, {"data/d", "<link>"}, {"data/e", "<fifo>"}},
+      {"unreadable files",
+       {{"data/a", "AAA"}, {"data/b", "<unreadable>"}, {"data/c", "C"}, {"data/d", "<link>"}, {"data/e", "<fifo>"}},
        {"data"},
-       packReport("Packing Directory:data ...\n" + packed("data\\a") + packed("data\\b", "Failed!") + packed("data\\c") +
-                      packed("data\\d", "Failed!") + packed("data\\e", "Failed!"), 1, 2),
+       packReport("Packing Directory:data ...\n" + packed("data\\a") + packed("data\\b", "Failed!") +
+                      packed("data\\c") + packed("data\\d", "Failed!") + packed("data\\e", "Failed!"), 1, 2),
        archiveImage(Dir{"data", {{"data\\a", "AAA"}, {"data\\c", "C"}}, {}})},
       {"unlistable subdirectory", {{"data/locked", "<locked>"}, {"data/open/y", "y"}}, {"data"},
-       packReport("Packing Directory:data ...\nPacking Directory:data\\locked ...\nPacking Directory:data\\locked Failed!\n"
-                  "Packing Directory:data\\open ...\n" + packed("data\\open\\y"), 2, 1),
+       packReport("Packing Directory:data ...\nPacking Directory:data\\locked ...\n"
+                  "Packing Directory:data\\locked Failed!\nPacking Directory:data\\open ...\n" +
+                      packed("data\\open\\y"), 2, 1),
        archiveImage(Dir{"data", {}, {Dir{"data\\open", {{"data\\open\\y", "y"}}, {}}}})},
       {"directory link", {{"data/f", "f"}, {"data/loop", "<loop>"}}, {"data"},
        packReport("Packing Directory:data ...\n" + packed("data\\f") + "Skipped Directory Link:data\\loop\n", 1, 1),
@@ -195,7 +197,8 @@ TEST(PackerPack, FileChangingDuringTheRunFailsTheRunButKeepsTheLayout) {
   TempDir dir;
   writeFile(dir / "data/a", std::string(100000, 'A'));
   RunResult run = runPacker(dir.path, {"-p", "data", "data\\self.pak"});
-  EXPECT_EQ(run.out, "Packing Directory:data ...\n" + packed("data\\a") + packed("data\\self.pak", "Failed!") + "Failed !!!\n");
+  EXPECT_EQ(run.out,
+            "Packing Directory:data ...\n" + packed("data\\a") + packed("data\\self.pak", "Failed!") + "Failed !!!\n");
   std::string archive = readFile(dir / "data/self.pak");
   EXPECT_EQ(archive.substr(0, 16), kHeaderOnly);
   EXPECT_EQ(archive.substr(400, 100000), std::string(100000, 'A'));
@@ -242,9 +245,10 @@ TEST(PackerUnpack, DestinationIsAPlainPrefix) {
 // still unpacked.
 TEST(PackerUnpack, HostileNamesAreRefused) {
   TempDir dir;
-  std::string hostile = ArchiveImage().header(3, 6).directory("data", 16, 1, 5).file("data\\..\\..\\escape1", 784, 1)
-      .file("\\tmp\\escape2", 785, 1).file("c:escape3", 786, 1).file("data\\ok.txt", 787, 2).file("data\\. .\\escape4", 789, 1)
-      .data("123OK5").directory("..", 790, 0, 1).file("data\\inner", 1046, 1).data("i").bytes;
+  std::string hostile = ArchiveImage().header(3, 6).directory("data", 16, 1, 5)
+      .file("data\\..\\..\\escape1", 784, 1).file("\\tmp\\escape2", 785, 1).file("c:escape3", 786, 1)
+      .file("data\\ok.txt", 787, 2).file("data\\. .\\escape4", 789, 1).data("123OK5")
+      .directory("..", 790, 0, 1).file("data\\inner", 1046, 1).data("i").bytes;
   writeFile(dir / "box/h.pak", hostile);
   fs::create_directory(dir / "box/out");
   EXPECT_EQ(runPacker(dir / "box", {"-u", "h.pak", "out\\"}).out,
@@ -255,8 +259,8 @@ TEST(PackerUnpack, HostileNamesAreRefused) {
             "Unpacked File :out\\data\\inner ...\nUnpacked File :out\\data\\inner ok\n"
             "Unpacking Directory :out\\data OK!\nFile Count=6\nDir Count=3\n");
   EXPECT_EQ(snapshot(dir.path), (std::map<std::string, std::string>{
-                                    {"box", "<dir>"}, {"box/h.pak", hostile}, {"box/out", "<dir>"},
-                                    {"box/out/data", "<dir>"}, {"box/out/data/ok.txt", "OK"}, {"box/out/data/inner", "i"}}));
+                                    {"box", "<dir>"}, {"box/h.pak", hostile}, {"box/out", "<dir>"}, {"box/out/data", "<dir>"},
+                                    {"box/out/data/ok.txt", "OK"}, {"box/out/data/inner", "i"}}));
 }
 
 // Cut anywhere or lying in its records, an archive fails cleanly: never a reported success, and
@@ -264,13 +268,15 @@ TEST(PackerUnpack, HostileNamesAreRefused) {
 TEST(PackerDamage, TruncatedAndDamagedArchivesFailCleanly) {
   TempDir dir;
   std::vector<std::tuple<std::string, std::string, bool>> archives;  // image, unpack's output, -l fails
-  for (size_t length : {0, 3, 15, 16, 17, 100, 143, 144, 145, 271, 272, 273, 276, 277, 278, 404, 405, 406, 532, 533, 534, 535}) {
+  for (size_t length : {0, 3, 15, 16, 17, 100, 143, 144, 145, 271, 272, 273, 276, 277, 278, 404, 405, 406, 532,
+                        533, 534, 535}) {
     archives.emplace_back(sampleArchive().substr(0, length), length < 16 ? "Failed!!!\n" : kDamaged, true);
   }
   // 65535 subdirectories announced and none there; data beyond the end; a chain nested deeper
   // than any real archive (which a list may show); a name filling its field without its zero.
   archives.emplace_back(ArchiveImage().header(1, 0).directory("data", 16, 0xFFFF, 0).bytes, kDamaged, true);
-  archives.emplace_back(ArchiveImage().header(1, 1).directory("data", 16, 0, 1).file("data\\f", 272, 9999).data("x").bytes, kDamaged, true);
+  archives.emplace_back(
+      ArchiveImage().header(1, 1).directory("data", 16, 0, 1).file("data\\f", 272, 9999).data("x").bytes, kDamaged, true);
   ArchiveImage deep;
   deep.header(200, 0);
   for (int level = 0; level < 200; ++level) {
@@ -291,7 +297,8 @@ TEST(PackerDamage, TruncatedAndDamagedArchivesFailCleanly) {
     }
   }
   // A file whose offset points back at the header: read from there, the walk still moves on.
-  writeFile(dir / "back.pak", ArchiveImage().header(1, 1).directory("data", 16, 0, 1).file("data\\f", 0, 4).data("ZPAC").bytes);
+  writeFile(dir / "back.pak",
+            ArchiveImage().header(1, 1).directory("data", 16, 0, 1).file("data\\f", 0, 4).data("ZPAC").bytes);
   EXPECT_TRUE(endsWith(runPacker(dir.path, {"-u", "back.pak", "out\\"}).out, "File Count=1\nDir Count=1\n"));
   EXPECT_EQ(readFile(dir / "out/data/f"), "ZPAC");
 }
