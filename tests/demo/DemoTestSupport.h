@@ -14,6 +14,7 @@
 
 #include <unistd.h>
 
+#include "render/LayerSet.h"
 #include "tests/archive/ArchiveImage.h"
 #include "tests/support/HeadlessFixture.h"
 
@@ -85,6 +86,13 @@ inline void enterFreshRun(const std::string& pack, const std::string& settings =
   if (chdir(path.c_str()) != 0) std::abort();
   if (!pack.empty()) archivetest::writeFile("./data.pak", pack);
   if (!settings.empty()) archivetest::writeFile("./setting.ini", settings);
+}
+
+// The four layer groups' visibility, "1" for shown: "1011" has group 1 hidden.
+inline std::string visibleGroups() {
+  std::string out;
+  for (const LayerGroup& group : layerSet.groups) out += group.visible ? '1' : '0';
+  return out;
 }
 
 }  // namespace demotest
