@@ -116,14 +116,14 @@ TEST_P(EveryMode, MatchesTheReferenceAtEveryEdgeAndCorner) {
   const struct {
     int32_t value, level;
     uint8_t guard;
-  } params[] = {{0x0305, 5, 3}, {0x5A5A0305, 5, 3}, {static_cast<int32_t>(0xFFFF0B0Cu), 12, 11}, {0x0000, 0, 0}};
+  } params[] = {{0x0305, 5, 3}, {0x5A5A0305, 5, 3}, {static_cast<int32_t>(0xFFFF9B0Cu), 12, 0x9B}, {0x0000, 0, 0}};
   uint32_t seed = 1;
   for (const auto& size : sizes) {
     const int32_t w = size.rect.right - size.rect.left;
     const int32_t h = size.rect.bottom - size.rect.top;
     for (int32_t x : {0, 5, -10, -w + 1, W - w, W - 20, W - 1, W, -w}) {
       for (int32_t y : {0, 7, -5, -h + 1, H - h, H - 3, H - 1, H, -h}) {
-        const auto& param = params[seed % 4];
+        const auto& param = params[(seed / 2) % 4];  // seed goes up by two a draw
         GuardedDisplay frame(W, H, 0xEE);
         const std::vector<uint8_t> before = scatter(W * H, param.guard, seed++);
         frame.setPixels(before);
