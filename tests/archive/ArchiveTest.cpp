@@ -23,10 +23,12 @@ std::string bytesOf(const ByteBuffer& buffer) {
   return std::string(reinterpret_cast<const char*>(buffer.data), static_cast<size_t>(buffer.size));
 }
 
-// Reads name with both read forms (the first into buffer): the bytes when both deliver the same,
-// kFailed when both refuse, leaving the caller no block.
+// Reads name with both read forms (the first into reuse when given): the bytes when both deliver
+// the same, kFailed when both refuse, leaving the caller no block.
 template <class Reader>
-std::string readBoth(Reader& reader, const std::string& name, ByteBuffer& buffer) {
+std::string readBoth(Reader& reader, const std::string& name, ByteBuffer* reuse = nullptr) {
+  ByteBuffer local;
+  ByteBuffer& buffer = reuse ? *reuse : local;
   bool intoBuffer = reader.readFile(name, buffer);
   uint8_t* block = nullptr;
   int32_t size = -1;
@@ -39,12 +41,6 @@ std::string readBoth(Reader& reader, const std::string& name, ByteBuffer& buffer
   }
   EXPECT_EQ(bytesOf(buffer), std::string(reinterpret_cast<char*>(block), static_cast<size_t>(size))) << name;
   return bytesOf(buffer);
-}
-
-template <class Reader>
-std::string readBoth(Reader& reader, const std::string& name) {
-  ByteBuffer buffer;
-  return readBoth(reader, name, buffer);
 }
 
 std::vector<std::string> namesOf(const PackArchive& archive) {
@@ -104,8 +100,8 @@ TEST(FileLoaderTest, ReadsWholeFilesFromDiskOrNothing) {
   large.back() = 'z';
   // One buffer reused holds exactly each file in turn.
   ByteBuffer buffer;
-  EXPECT_EQ(large, readBoth(loader, temp.write("font", large), buffer));
-  EXPECT_EQ(binary, readBoth(loader, temp.write("bdi.dat", binary), buffer)) << "nothing may be translated";
+  EXPECT_EQ(large, readBoth(loader, temp.write("font", large), &buffer));
+  EXPECT_EQ(binary, readBoth(loader, temp.write("bdi.dat", binary), &buffer)) << "nothing may be translated";
   for (const std::string& bad : {temp / "absent", std::string(), temp.path}) {
     EXPECT_EQ(kFailed, readBoth(loader, bad)) << bad;
   }
@@ -118,7 +114,7 @@ TEST(FileLoaderTest, ReadsWholeFilesFromDiskOrNothing) {
   EXPECT_FALSE(loader.readFile(temp / "absent", block, size));
   EXPECT_EQ(&marker, block);
   EXPECT_EQ(42, size);
-  EXPECT_EQ("", readBoth(loader, temp.write("empty", ""), buffer));
+  EXPECT_EQ("", readBoth(loader, temp.write("empty", ""), &buffer));
   EXPECT_NE(nullptr, buffer.data) << "the earlier block must be resized, not left dangling";
 }
 
@@ -128,7 +124,7 @@ TEST(FileLoaderTest, FileDeliveringLessThanItsMeasuredSizeIsRefused) {
   }
   FileLoader loader(nullptr);
   ByteBuffer buffer;
-  EXPECT_EQ(kFailed, readBoth(loader, kShortFile, buffer));
+  EXPECT_EQ(kFailed, readBoth(loader, kShortFile, &buffer));
   EXPECT_LT(buffer.size, 4096) << "no unread tail may be reported";
 }
 
@@ -192,7 +188,7 @@ TEST_F(ArchiveTest, EntriesAreSortedPrefixFirstAndEveryFileReads) {
   ByteBuffer buffer;  // reused: it must hold exactly each file in turn, empty ones too
   for (const File& file : all) {
     // Queries are lowered, so a stored capital is never found.
-    EXPECT_EQ(file.name == "data\\B" ? kFailed : file.bytes, readBoth(archive, file.name, buffer)) << file.name;
+    EXPECT_EQ(file.name == "data\\B" ? kFailed : file.bytes, readBoth(archive, file.name, &buffer)) << file.name;
   }
 }
 
@@ -238,7 +234,7 @@ TEST_F(ArchiveTest, OnlyQueriesAreLowerCasedAndOnlyFilesRead) {
   }
   // A directory is found but not read.
   ByteBuffer buffer;
-  EXPECT_EQ(kFailed, readBoth(archive, stored, buffer));
+  EXPECT_EQ(kFailed, readBoth(archive, stored, &buffer));
   EXPECT_EQ(nullptr, buffer.data);
 }
 

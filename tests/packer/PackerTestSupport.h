@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
@@ -26,7 +27,8 @@ struct RunResult {
 // status. With unprivileged, a root test run drops to user "nobody" first, so that permissions
 // (unreadable files, unlistable directories) take effect.
 inline RunResult runPacker(const std::string& cwd, const std::vector<std::string>& args,
-                           bool unprivileged = false, const std::string& program = PACKER_PATH) {
+                           bool unprivileged = false) {
+  const std::string program = PACKER_PATH;
   RunResult result;
   int pipeEnds[2];
   if (pipe(pipeEnds) != 0) {
@@ -79,11 +81,8 @@ inline std::map<std::string, std::string> snapshot(const std::string& root) {
 }
 
 inline std::string lowered(std::string text) {
-  for (char& c : text) {
-    if (c >= 'A' && c <= 'Z') {
-      c = static_cast<char>(c - 'A' + 'a');
-    }
-  }
+  std::transform(text.begin(), text.end(), text.begin(),
+                 [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
   return text;
 }
 
