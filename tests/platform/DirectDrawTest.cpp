@@ -92,6 +92,17 @@ protected:
     return value;
   }
 
+  // The picture last presented, which must be width x height (padded to that when it is not).
+  std::vector<uint16_t> shown(int width, int height) {
+    int w = 0;
+    int h = 0;
+    std::vector<uint16_t> picture = headless::presentedPicture(w, h);
+    EXPECT_EQ(w, width);
+    EXPECT_EQ(h, height);
+    picture.resize(static_cast<size_t>(width) * static_cast<size_t>(height));
+    return picture;
+  }
+
   RECT clientOnScreen() {
     RECT client;
     GetClientRect(window, &client);
@@ -166,22 +177,16 @@ TEST_F(DirectDrawTest, BlitIntoTheClientAreaCopiesOneToOne) {
   RECT target = clientOnScreen();
   ASSERT_EQ(primary->Blt(&target, back, nullptr, DDBLT_WAIT, nullptr), DD_OK);
   EXPECT_EQ(headless::presentedFrames(), 1u);
-  int width = 0;
-  int height = 0;
-  std::vector<uint16_t> shown = headless::presentedPicture(width, height);
-  ASSERT_EQ(width, 320);
-  ASSERT_EQ(height, 240);
-  EXPECT_EQ(shown[0], 0);
-  EXPECT_EQ(shown[319], 319);
-  EXPECT_EQ(shown[5 * 320 + 17], 17 + 320 * 5);
+  std::vector<uint16_t> picture = shown(320, 240);
+  EXPECT_EQ(picture[0], 0);
+  EXPECT_EQ(picture[319], 319);
+  EXPECT_EQ(picture[5 * 320 + 17], 17 + 320 * 5);
   // The primary is the screen: the window's client area starts at (100, 50) on it.
   EXPECT_EQ(pixelAt(primary, 100 + 17, 50 + 5), 17 + 320 * 5);
   EXPECT_EQ(pixelAt(primary, 99, 50), 0);
   // The last picture stays there for a screenshot after the window is gone.
   DestroyWindow(window);
-  shown = headless::presentedPicture(width, height);
-  ASSERT_EQ(width, 320);
-  EXPECT_EQ(shown[5 * 320 + 17], 17 + 320 * 5);
+  EXPECT_EQ(shown(320, 240)[5 * 320 + 17], 17 + 320 * 5);
 }
 
 TEST_F(DirectDrawTest, BlitStretchesIntoASmallerOrLargerClientArea) {
@@ -196,17 +201,14 @@ TEST_F(DirectDrawTest, BlitStretchesIntoASmallerOrLargerClientArea) {
   ASSERT_LT(clientWidth, 320);
   ASSERT_LT(clientHeight, 240);
   ASSERT_EQ(primary->Blt(&target, back, nullptr, DDBLT_WAIT, nullptr), DD_OK);
-  int width = 0;
-  int height = 0;
-  std::vector<uint16_t> shown = headless::presentedPicture(width, height);
-  ASSERT_EQ(width, clientWidth);
-  ASSERT_EQ(height, clientHeight);
+  const size_t width = static_cast<size_t>(clientWidth);
+  std::vector<uint16_t> picture = shown(clientWidth, clientHeight);
   // The four quadrants keep their colours and meet in the middle of the smaller picture.
-  EXPECT_EQ(shown[0], 0xF800);
-  EXPECT_EQ(shown[static_cast<size_t>(width - 1)], 0x001F);
-  EXPECT_EQ(shown[static_cast<size_t>(height - 1) * width], 0xF800 | 0x07E0);
-  EXPECT_EQ(shown[static_cast<size_t>(width) / 2 - 2], 0xF800);
-  EXPECT_EQ(shown[static_cast<size_t>(width) / 2 + 2], 0x001F);
+  EXPECT_EQ(picture[0], 0xF800);
+  EXPECT_EQ(picture[width - 1], 0x001F);
+  EXPECT_EQ(picture[static_cast<size_t>(clientHeight - 1) * width], 0xF800 | 0x07E0);
+  EXPECT_EQ(picture[width / 2 - 2], 0xF800);
+  EXPECT_EQ(picture[width / 2 + 2], 0x001F);
 
   LPDIRECTDRAWSURFACE7 big = makeOffscreen(2 * clientWidth, 2 * clientHeight);
   ASSERT_NE(big, nullptr);
@@ -359,12 +361,7 @@ TEST_F(DirectDrawTest, FullScreenFlipsTheChainAndShowsTheNewFront) {
   paint(back, [](int x, int) { return static_cast<uint16_t>(x); });
   ASSERT_EQ(primary->Flip(nullptr, DDFLIP_WAIT), DD_OK);
   EXPECT_EQ(headless::presentedFrames(), 1u);
-  int width = 0;
-  int height = 0;
-  std::vector<uint16_t> shown = headless::presentedPicture(width, height);
-  ASSERT_EQ(width, 800);
-  ASSERT_EQ(height, 600);
-  EXPECT_EQ(shown[799], 799);
+  EXPECT_EQ(shown(800, 600)[799], 799);
   // After the flip the back buffer holds the old front, which was black.
   EXPECT_EQ(pixelAt(back, 799, 0), 0);
   EXPECT_EQ(back->Flip(nullptr, DDFLIP_WAIT), DDERR_NOTFLIPPABLE);
@@ -428,15 +425,12 @@ TEST_F(DirectDrawTest, TextOnThePrimaryIsShownWhenItsContextIsReleased) {
   POINT at{4, 4};
   ClientToScreen(window, &at);
   ASSERT_TRUE(TextOutA(dc, at.x, at.y, "#", 1));
-  int width = 0;
-  int height = 0;
-  EXPECT_TRUE(headless::presentedPicture(width, height).empty());
+  EXPECT_TRUE(headlesstest::presented().empty());
   ASSERT_EQ(primary->ReleaseDC(dc), DD_OK);
-  std::vector<uint16_t> shown = headless::presentedPicture(width, height);
-  ASSERT_EQ(width, 320);
+  const std::vector<uint16_t> picture = shown(320, 240);
   int lit = 0;
   for (int y = 4; y < 20; ++y) {
-    for (int x = 4; x < 12; ++x) lit += shown[static_cast<size_t>(y) * 320 + x] == 0xFFFF;
+    for (int x = 4; x < 12; ++x) lit += picture[static_cast<size_t>(y) * 320 + x] == 0xFFFF;
   }
   EXPECT_GT(lit, 10);
   EXPECT_EQ(headless::presentedFrames(), 0u);
