@@ -81,7 +81,7 @@ TEST(DemoScene, SetUpFailuresShowTheirMessageAndStopThere) {
   struct Case {
     const char* what;
     const char* message;  // "" when set-up succeeds
-    int lastImageRead;    // images after it are not read
+    int lastImageRead;    // index of the last image tried: the ones after it are not read
   };
   const Case cases[] = {{"no pack", "open pack file fail", 0},   {"no archive", "open pack file fail", 0},
                         {"data\\tile02.bdi", "1", 0},            {"data\\role.bdi", "2", 1},
