@@ -1,5 +1,5 @@
 # The packer's golden cases as shell functions, run alike by the Linux packer and by packer.exe
-# under Wine (sourced by scripts/windows-check.sh). Every case builds its input in the current
+# under Wine (sourced by packer-check.sh). Every case builds its input in the current
 # directory and runs the program; the runner records each run's standard output and exit status,
 # and at the end every file and directory left behind, in a transcript that is compared with the
 # recorded one in tests/windows/packer-golden/<case>.txt.
