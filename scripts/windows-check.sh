@@ -217,5 +217,6 @@ for step in "${steps[@]}"; do
   esac
   say "  ($step: $((SECONDS - step_start)) s)"
 done
-say "$passed passed, $failed failed ($((SECONDS - start)) s)"
+say "Windows checks took $((SECONDS - start)) s"
+say "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
