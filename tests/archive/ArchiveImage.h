@@ -1,19 +1,15 @@
 #pragma once
 
 // Shared by the archive, packer and demo tests: pack archive images assembled field by field
-// (independently of archive/PackFormat, so a fault there shows), whole trees laid out exactly as
-// the packer lays them out, and scratch directories.
-
-#include <sys/stat.h>
-#include <unistd.h>
+// (independently of archive/PackFormat, so a fault there shows) and whole trees laid out exactly
+// as the packer lays them out.
 
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
+
+#include "tests/support/ScratchFiles.h"
 
 namespace archivetest {
 
@@ -97,46 +93,8 @@ inline std::string archiveImage(const Dir& root) {
   return ArchiveImage().header(dirs, files).bytes + body.bytes.substr(16);
 }
 
-inline void writeFile(const std::string& path, const std::string& bytes) {
-  fs::create_directories(fs::path(path).parent_path());
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-inline std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-// A scratch directory, open to every user (so an unprivileged child can write into it), removed
-// with everything in it at the end even if a test locked parts of it.
-class TempDir {
-public:
-  TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "brumal-test-XXXXXX").string();
-    if (mkdtemp(&pattern[0]) != nullptr) {
-      path = pattern;
-      chmod(path.c_str(), 0777);
-    }
-  }
-  ~TempDir() {
-    std::error_code ignored;
-    for (auto it = fs::recursive_directory_iterator(path, fs::directory_options::skip_permission_denied, ignored);
-         it != fs::recursive_directory_iterator(); it.increment(ignored)) {
-      if (!it->is_symlink()) {
-        chmod(it->path().c_str(), 0777);
-      }
-    }
-    fs::remove_all(path, ignored);
-  }
-  std::string operator/(const std::string& relative) const { return path + "/" + relative; }
-  // Writes a file below the directory and returns its path.
-  std::string write(const std::string& relative, const std::string& bytes) const {
-    writeFile(*this / relative, bytes);
-    return *this / relative;
-  }
-
-  std::string path;
-};
+using testsupport::readFile;
+using testsupport::TempDir;
+using testsupport::writeFile;
 
 }  // namespace archivetest

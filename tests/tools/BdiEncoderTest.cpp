@@ -18,6 +18,7 @@
 #include "tools/bdi/ColorCoder.h"
 #include "tools/bdi/LzssEncoder.h"
 #include "tools/bdi/PngImage.h"
+#include "tests/support/ScratchFiles.h"
 
 namespace {
 
@@ -352,16 +353,9 @@ TEST(ColorCoding, KeyedPixelsAloneTakeTheKeyCode) {
 
 class ToolFiles : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir = fs::temp_directory_path() /
-          ("bdi_test_" + std::to_string(getpid()) + "_" +
-           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(dir);
-  }
-  void TearDown() override { fs::remove_all(dir); }
-  std::string path(const std::string& name) const { return (dir / name).string(); }
-  size_t entries() const { return static_cast<size_t>(std::distance(fs::directory_iterator(dir), {})); }
-  fs::path dir;
+  std::string path(const std::string& name) const { return dir / name; }
+  size_t entries() const { return static_cast<size_t>(std::distance(fs::directory_iterator(dir.path), {})); }
+  testsupport::TempDir dir;
 };
 
 TEST_F(ToolFiles, PngKeepsColoursAndTransparency) {
@@ -400,9 +394,7 @@ TEST_F(ToolFiles, OutputAppearsWholeOrNotAtAll) {
     ASSERT_TRUE(unfinished.write(junk, 2, error));
     // Dropped without commit: the old file stays and the temporary one goes.
   }
-  std::ifstream in(path("out"), std::ios::binary);
-  const Bytes kept((std::istreambuf_iterator<char>(in)), {});
-  EXPECT_EQ(kept, (Bytes{1, 2, 3}));
+  EXPECT_EQ(testsupport::readFile(path("out")), std::string("\x01\x02\x03"));
   EXPECT_EQ(entries(), 1u);
   EXPECT_FALSE(AtomicFile::writeAll(path("no/such/dir/out"), Bytes{1}, error));
   EXPECT_FALSE(error.empty());

@@ -13,28 +13,18 @@
 #include "tools/bdi/BdiFile.h"
 #include "tools/bdi/ColorCoder.h"
 #include "tools/bdi/PngImage.h"
+#include "tests/support/ScratchFiles.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using Bytes = std::vector<uint8_t>;
 
-Bytes readBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes((std::istreambuf_iterator<char>(in)), {});
-}
+using testsupport::readBytes;
 
 class ToolRun : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir = fs::temp_directory_path() /
-          ("bdi_tool_test_" + std::to_string(getpid()) + "_" +
-           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(dir);
-  }
-  void TearDown() override { fs::remove_all(dir); }
-
-  std::string path(const std::string& name) const { return (dir / name).string(); }
+  std::string path(const std::string& name) const { return dir / name; }
 
   // Runs a tool with its output in files; returns the exit status.
   int run(const std::string& tool, const std::string& args) {
@@ -47,10 +37,7 @@ class ToolRun : public ::testing::Test {
   }
   int bdi(const std::string& args) { return run(BDI_TOOL, args); }
 
-  std::string readText(const std::string& name) const {
-    std::ifstream in(path(name));
-    return std::string((std::istreambuf_iterator<char>(in)), {});
-  }
+  std::string readText(const std::string& name) const { return testsupport::readFile(path(name)); }
 
   // A picture with runs, noise and a transparent hole, 53 x 29.
   PngImage picture() const {
@@ -65,7 +52,7 @@ class ToolRun : public ::testing::Test {
     return image;
   }
 
-  fs::path dir;
+  testsupport::TempDir dir;
   std::string out;
   std::string err;
 };
@@ -163,7 +150,7 @@ TEST_F(ToolRun, BadInputFailsClearlyAndWritesNothing) {
   EXPECT_EQ(bdi("info '" + path("junk.bdi") + "'"), 1);
   EXPECT_NE(err.find("magic"), std::string::npos) << err;
   // Nothing but our files is left behind: no temporary files.
-  for (const auto& entry : fs::directory_iterator(dir)) {
+  for (const auto& entry : fs::directory_iterator(dir.path)) {
     EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos) << entry.path();
   }
 }

@@ -19,6 +19,7 @@
 #include "render/BlendTables.h"
 #include "render/Sprite.h"
 #include "tools/bdi/BdiFile.h"
+#include "tests/support/ScratchFiles.h"
 
 namespace {
 
@@ -33,10 +34,7 @@ const char kInitialising[] =  // "正在初始化BDI数据..."
 const char kInitialised[] =  // "初始化BDI数据完成!"
     "\xB3\xF5\xCA\xBC\xBB\xAF\x42\x44\x49\xCA\xFD\xBE\xDD\xCD\xEA\xB3\xC9\x21";
 
-Bytes readBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes((std::istreambuf_iterator<char>(in)), {});
-}
+using testsupport::readBytes;
 
 class DataSet : public ::testing::Test {
  protected:
