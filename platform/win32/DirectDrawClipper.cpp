@@ -4,20 +4,13 @@
 
 #include "platform/headless/HeadlessControl.h"
 #include "platform/win32/CallLog.h"
+#include "platform/win32/ComInterface.h"
 #include "platform/win32/WindowManager.h"
 
 namespace platform {
 
 HRESULT DirectDrawClipper::QueryInterface(REFIID riid, LPVOID* ppvObj) {
-  if (!ppvObj) return E_POINTER;
-  if (std::memcmp(&riid, &IID_IDirectDrawClipper, sizeof riid) == 0 ||
-      std::memcmp(&riid, &IID_IUnknown, sizeof riid) == 0) {
-    AddRef();
-    *ppvObj = static_cast<IDirectDrawClipper*>(this);
-    return S_OK;
-  }
-  *ppvObj = nullptr;
-  return E_NOINTERFACE;
+  return queryOwnInterface<IDirectDrawClipper>(this, IID_IDirectDrawClipper, riid, ppvObj);
 }
 
 ULONG DirectDrawClipper::AddRef() {

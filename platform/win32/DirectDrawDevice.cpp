@@ -5,6 +5,7 @@
 #include <new>
 
 #include "platform/win32/CallLog.h"
+#include "platform/win32/ComInterface.h"
 #include "platform/win32/DirectDrawClipper.h"
 #include "platform/win32/DirectDrawSurface.h"
 #include "platform/win32/Screen.h"
@@ -21,24 +22,13 @@ using headless::Call;
 
 namespace {
 
-bool sameGuid(const GUID& a, const GUID& b) {
-  return std::memcmp(&a, &b, sizeof a) == 0;
-}
-
 // Surfaces larger than this on a side are refused, as drivers of the time did.
 constexpr DWORD kMaxSurfaceSide = 8192;
 
 }  // namespace
 
 HRESULT DirectDrawDevice::QueryInterface(REFIID riid, LPVOID* ppvObj) {
-  if (!ppvObj) return E_POINTER;
-  if (sameGuid(riid, IID_IDirectDraw7) || sameGuid(riid, IID_IUnknown)) {
-    AddRef();
-    *ppvObj = static_cast<IDirectDraw7*>(this);
-    return S_OK;
-  }
-  *ppvObj = nullptr;
-  return E_NOINTERFACE;
+  return queryOwnInterface<IDirectDraw7>(this, IID_IDirectDraw7, riid, ppvObj);
 }
 
 ULONG DirectDrawDevice::AddRef() {

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/win32/CallLog.h"
+#include "platform/win32/ComInterface.h"
 #include "platform/win32/DeviceContext.h"
 #include "platform/win32/DirectDrawClipper.h"
 #include "platform/win32/DirectDrawDevice.h"
@@ -48,15 +49,7 @@ DirectDrawSurface::~DirectDrawSurface() {
 }
 
 HRESULT DirectDrawSurface::QueryInterface(REFIID riid, LPVOID* ppvObj) {
-  if (!ppvObj) return E_POINTER;
-  if (std::memcmp(&riid, &IID_IDirectDrawSurface7, sizeof riid) == 0 ||
-      std::memcmp(&riid, &IID_IUnknown, sizeof riid) == 0) {
-    AddRef();
-    *ppvObj = static_cast<IDirectDrawSurface7*>(this);
-    return S_OK;
-  }
-  *ppvObj = nullptr;
-  return E_NOINTERFACE;
+  return queryOwnInterface<IDirectDrawSurface7>(this, IID_IDirectDrawSurface7, riid, ppvObj);
 }
 
 ULONG DirectDrawSurface::AddRef() {
