@@ -1,6 +1,5 @@
 #include "platform/headless/HeadlessBackend.h"
 
-#include <iconv.h>
 #include <time.h>
 
 #include <algorithm>
@@ -10,6 +9,7 @@
 #include <windows.h>
 
 #include "platform/win32/Clock.h"
+#include "platform/win32/GbkCodec.h"
 #include "platform/win32/MessageQueue.h"
 #include "platform/win32/RunControl.h"
 #include "platform/win32/WindowManager.h"
@@ -17,30 +17,6 @@
 namespace platform {
 
 namespace {
-
-// GBK message text as UTF-8 for the terminal; bytes that do not convert become '?'.
-std::string utf8OfGbk(const char* text) {
-  std::string out;
-  static iconv_t converter = iconv_open("UTF-8", "GBK");
-  if (converter == reinterpret_cast<iconv_t>(-1)) return text;
-  std::string in(text);
-  char* inPointer = in.data();
-  size_t inLeft = in.size();
-  iconv(converter, nullptr, nullptr, nullptr, nullptr);
-  while (inLeft > 0) {
-    char buffer[256];
-    char* outPointer = buffer;
-    size_t outLeft = sizeof buffer;
-    size_t done = iconv(converter, &inPointer, &inLeft, &outPointer, &outLeft);
-    out.append(buffer, static_cast<size_t>(outPointer - buffer));
-    if (done == static_cast<size_t>(-1) && outLeft == sizeof buffer) {
-      out.push_back('?');
-      ++inPointer;
-      --inLeft;
-    }
-  }
-  return out;
-}
 
 void sleepTicks(int64_t ticks) {
   if (ticks <= 0) return;
@@ -169,7 +145,10 @@ bool HeadlessBackend::idle(BackendEvent& event) {
 
 int HeadlessBackend::messageBox(HWND, const char* text, const char* caption, UINT) {
   ++messageBoxes_;
-  std::fprintf(stderr, "message box \"%s\": %s\n", utf8OfGbk(caption).c_str(), utf8OfGbk(text).c_str());
+  // GBK text as UTF-8 for the terminal; bytes that do not convert become '?'.
+  static const GbkCodec codec;
+  std::fprintf(stderr, "message box \"%s\": %s\n", codec.toUtf8(caption ? caption : "").c_str(),
+               codec.toUtf8(text ? text : "").c_str());
   return IDOK;
 }
 

@@ -6,7 +6,7 @@
 #include <map>
 #include <memory>
 
-#include "platform/sdl/GbkCodec.h"
+#include "platform/win32/GbkCodec.h"
 #include "platform/sdl/SdlInput.h"
 #include "platform/win32/Backend.h"
 

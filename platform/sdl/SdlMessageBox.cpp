@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/sdl/GbkCodec.h"
+#include "platform/win32/GbkCodec.h"
 
 namespace {
 

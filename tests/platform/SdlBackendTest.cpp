@@ -14,7 +14,7 @@
 
 #include "display/Display.h"
 #include "platform/headless/HeadlessControl.h"
-#include "platform/sdl/GbkCodec.h"
+#include "platform/win32/GbkCodec.h"
 #include "platform/sdl/SdlBackend.h"
 #include "platform/sdl/SdlInput.h"
 #include "platform/sdl/SdlKeyMap.h"

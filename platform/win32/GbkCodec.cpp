@@ -1,4 +1,4 @@
-#include "platform/sdl/GbkCodec.h"
+#include "platform/win32/GbkCodec.h"
 
 #include <cerrno>
 #include <cstring>

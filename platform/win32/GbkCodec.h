@@ -1,6 +1,6 @@
-// Conversion between the programs' GBK (code page 936) text and the UTF-8 that SDL speaks.
-// Message boxes get their GBK text converted to UTF-8; characters typed into the window arrive
-// from SDL as UTF-8 and go back to the program as GBK bytes, as an ANSI window on Windows sees them.
+// Conversion between the programs' GBK (code page 936) text and UTF-8, which SDL and terminals
+// speak. Message boxes get their GBK text converted to UTF-8; characters typed into an SDL window
+// arrive as UTF-8 and go back to the program as GBK bytes, as an ANSI window on Windows sees them.
 #pragma once
 
 #include <string>
