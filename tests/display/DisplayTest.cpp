@@ -5,10 +5,29 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "tests/support/HeadlessFixture.h"
+
+// The next non-throwing array allocation of exactly this many bytes fails, as when memory is short.
+static size_t refusedArrayBytes = 0;
+
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+  if (size != 0 && size == refusedArrayBytes) {
+    refusedArrayBytes = 0;
+    return nullptr;
+  }
+  return std::malloc(size ? size : 1);
+}
+void operator delete[](void* block) noexcept { std::free(block); }
+void operator delete[](void* block, std::size_t) noexcept { std::free(block); }
+void* operator new[](std::size_t size) {
+  if (void* block = std::malloc(size ? size : 1)) return block;
+  throw std::bad_alloc();
+}
 
 namespace {
 
@@ -167,6 +186,22 @@ TEST_F(DisplayTest, WindowedStartUpOnA32BitDesktopShowsTheDepthMessage) {
   EXPECT_EQ(boxes[0].caption + ": " + boxes[0].text, "ERROR: " + kDepthMessage);
   EXPECT_EQ(boxes[0].window, window);
   EXPECT_TRUE(headless::callsOf("CreateSurface").empty() && display.buffer == nullptr);
+}
+
+TEST_F(DisplayTest, NoMemoryForTheBufferShowsItsMessageAndFails) {
+  for (bool fullScreen : {false, true}) {
+    SCOPED_TRACE(fullScreen ? "full screen" : "windowed");
+    headless::clearCalls();
+    Display display;
+    refusedArrayBytes = 640 * 480;
+    EXPECT_FALSE(fullScreen ? display.initFullScreen(window, 640, 480) : display.initWindowed(window, 640, 480));
+    const std::vector<CallRecord> boxes = headless::callsOf("MessageBoxA");
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption + ": " + boxes[0].text, "Error: Out of memory!");
+    EXPECT_EQ(boxes[0].window, window);
+    EXPECT_EQ(display.buffer, nullptr);
+    EXPECT_EQ(display.bufferSize, 0);
+  }
 }
 
 TEST_F(DisplayTest, FailedStartUpStepsAndImpossibleSizesReportFalse) {
