@@ -2,40 +2,25 @@
 
 #include <cstring>
 
-namespace {
-
-uint32_t load32(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-
-void store32(uint8_t* p, uint32_t v) {
-  p[0] = static_cast<uint8_t>(v);
-  p[1] = static_cast<uint8_t>(v >> 8);
-  p[2] = static_cast<uint8_t>(v >> 16);
-  p[3] = static_cast<uint8_t>(v >> 24);
-}
-
-}  // namespace
+#include "archive/LittleEndian.h"
 
 void PackHeader::write(uint8_t out[kLength]) const {
-  store32(out + 0, magic);
-  store32(out + 4, directoryCount);
-  store32(out + 8, fileCount);
+  writeLe32(out + 0, magic);
+  writeLe32(out + 4, directoryCount);
+  writeLe32(out + 8, fileCount);
   out[12] = mark0;
   out[13] = mark1;
-  out[14] = static_cast<uint8_t>(reserved);
-  out[15] = static_cast<uint8_t>(reserved >> 8);
+  writeLe16(out + 14, reserved);
 }
 
 PackHeader PackHeader::read(const uint8_t in[kLength]) {
   PackHeader header;
-  header.magic = load32(in + 0);
-  header.directoryCount = load32(in + 4);
-  header.fileCount = load32(in + 8);
+  header.magic = readLe32(in + 0);
+  header.directoryCount = readLe32(in + 4);
+  header.fileCount = readLe32(in + 8);
   header.mark0 = in[12];
   header.mark1 = in[13];
-  header.reserved = static_cast<uint16_t>(in[14] | (in[15] << 8));
+  header.reserved = readLe16(in + 14);
   return header;
 }
 
@@ -45,14 +30,13 @@ bool PackRecord::nameTerminated() const {
 
 std::string PackRecord::nameString() const {
   const void* zero = std::memchr(name, 0, kNameLength);
-  size_t length = zero ? static_cast<size_t>(static_cast<const uint8_t*>(zero) - name)
-                       : static_cast<size_t>(kNameLength);
+  size_t length =
+      zero ? static_cast<size_t>(static_cast<const uint8_t*>(zero) - name) : static_cast<size_t>(kNameLength);
   return std::string(reinterpret_cast<const char*>(name), length);
 }
 
 bool PackRecord::setName(const std::string& text) {
-  if (text.size() > static_cast<size_t>(kMaxNameLength) ||
-      text.find('\0') != std::string::npos) {
+  if (text.size() > static_cast<size_t>(kMaxNameLength) || text.find('\0') != std::string::npos) {
     return false;
   }
   std::memset(name, 0, sizeof name);
@@ -62,17 +46,17 @@ bool PackRecord::setName(const std::string& text) {
 
 void PackRecord::write(uint8_t out[kLength]) const {
   std::memcpy(out, name, kNameLength);
-  store32(out + 116, flags);
-  store32(out + 120, offset);
-  store32(out + 124, size);
+  writeLe32(out + 116, flags);
+  writeLe32(out + 120, offset);
+  writeLe32(out + 124, size);
 }
 
 PackRecord PackRecord::read(const uint8_t in[kLength]) {
   PackRecord record;
   std::memcpy(record.name, in, kNameLength);
-  record.flags = load32(in + 116);
-  record.offset = load32(in + 120);
-  record.size = load32(in + 124);
+  record.flags = readLe32(in + 116);
+  record.offset = readLe32(in + 120);
+  record.size = readLe32(in + 124);
   return record;
 }
 

@@ -1,6 +1,7 @@
 #include "font/BitmapFont.h"
 
 #include "archive/FileLoader.h"
+#include "archive/LittleEndian.h"
 #include "display/Display.h"
 
 #include <cstdarg>
@@ -18,11 +19,6 @@ constexpr int32_t kGlyphColumns = 16;  // bits in a row word
 constexpr uint32_t kFirstLeadByte = 0x80;
 constexpr uint32_t kTwoByteGlyphBias = 0x7F80;  // lead * 256 + trail - bias = glyph
 constexpr size_t kFormatBufferSize = 1024;
-
-uint32_t readLe32(const uint8_t* bytes) {
-  return static_cast<uint32_t>(bytes[0]) | (static_cast<uint32_t>(bytes[1]) << 8) |
-         (static_cast<uint32_t>(bytes[2]) << 16) | (static_cast<uint32_t>(bytes[3]) << 24);
-}
 
 }  // namespace
 
@@ -61,7 +57,7 @@ bool BitmapFont::load(FileLoader& loader, const std::string& name) {
   }
   const uint8_t* data = block + kHeaderSize;
   for (uint32_t i = 0; i < wordCount; ++i) {
-    glyphs[i] = static_cast<uint16_t>(data[2 * i] | (data[2 * i + 1] << 8));
+    glyphs[i] = readLe16(data + 2 * i);
   }
   glyphWordCount = wordCount;
   delete[] block;
@@ -138,8 +134,8 @@ void BitmapFont::drawText(Display& display, int32_t x, int32_t y, int32_t maxByt
   }
 }
 
-void BitmapFont::drawFormatted(Display& display, int32_t x, int32_t y, int32_t maxBytesPerLine,
-                               int32_t color, const char* format, ...) {
+void BitmapFont::drawFormatted(Display& display, int32_t x, int32_t y, int32_t maxBytesPerLine, int32_t color,
+                               const char* format, ...) {
   char text[kFormatBufferSize];
   va_list values;
   va_start(values, format);

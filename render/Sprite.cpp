@@ -2,6 +2,7 @@
 
 #include "archive/ByteBuffer.h"
 #include "archive/FileLoader.h"
+#include "archive/LittleEndian.h"
 #include "display/Display.h"
 #include "render/BdiDecoders.h"
 #include "render/BlendTables.h"
@@ -18,11 +19,6 @@ constexpr uint32_t kMagic = 0x4249;  // the bytes "IB"
 constexpr uint8_t kStored = 0;
 constexpr uint8_t kRunLength = 1;
 constexpr uint8_t kLzss = 2;
-
-uint32_t readLe32(const uint8_t* bytes) {
-  return static_cast<uint32_t>(bytes[0]) | (static_cast<uint32_t>(bytes[1]) << 8) |
-         (static_cast<uint32_t>(bytes[2]) << 16) | (static_cast<uint32_t>(bytes[3]) << 24);
-}
 
 }  // namespace
 
@@ -162,8 +158,8 @@ void Sprite::draw(Display& display) {
   routine(job);
 }
 
-BlendJob Sprite::makeJob(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h,
-                         int32_t level, uint8_t guard) const {
+BlendJob Sprite::makeJob(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h, int32_t level,
+                         uint8_t guard) const {
   return BlendJob{dst, dstStride, src, width, w, h, level, colorKey, guard};
 }
 
@@ -175,23 +171,20 @@ void Sprite::drawCopyKeyed(uint8_t* dst, int32_t dstStride, const uint8_t* src, 
   blendCopyKeyed(makeJob(dst, dstStride, src, w, h, 0, 0));
 }
 
-void Sprite::drawCopyGuarded(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h,
-                             uint8_t guard) {
+void Sprite::drawCopyGuarded(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h, uint8_t guard) {
   blendCopyGuarded(makeJob(dst, dstStride, src, w, h, 0, guard));
 }
 
-void Sprite::drawAlpha(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h,
-                       int32_t level) {
+void Sprite::drawAlpha(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h, int32_t level) {
   blendAlpha(makeJob(dst, dstStride, src, w, h, level, 0));
 }
 
-void Sprite::drawAlphaKeyed(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h,
-                            int32_t level) {
+void Sprite::drawAlphaKeyed(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h, int32_t level) {
   blendAlphaKeyed(makeJob(dst, dstStride, src, w, h, level, 0));
 }
 
-void Sprite::drawAlphaGuarded(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h,
-                              int32_t level, uint8_t guard) {
+void Sprite::drawAlphaGuarded(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h, int32_t level,
+                              uint8_t guard) {
   blendAlphaGuarded(makeJob(dst, dstStride, src, w, h, level, guard));
 }
 
@@ -203,8 +196,7 @@ void Sprite::drawAddKeyed(uint8_t* dst, int32_t dstStride, const uint8_t* src, i
   blendAddKeyed(makeJob(dst, dstStride, src, w, h, 0, 0));
 }
 
-void Sprite::drawAddGuarded(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h,
-                            uint8_t guard) {
+void Sprite::drawAddGuarded(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h, uint8_t guard) {
   blendAddGuarded(makeJob(dst, dstStride, src, w, h, 0, guard));
 }
 
@@ -216,8 +208,7 @@ void Sprite::drawSubKeyed(uint8_t* dst, int32_t dstStride, const uint8_t* src, i
   blendSubKeyed(makeJob(dst, dstStride, src, w, h, 0, 0));
 }
 
-void Sprite::drawSubGuarded(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h,
-                            uint8_t guard) {
+void Sprite::drawSubGuarded(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h, uint8_t guard) {
   blendSubGuarded(makeJob(dst, dstStride, src, w, h, 0, guard));
 }
 
@@ -229,7 +220,6 @@ void Sprite::drawGreyKeyed(uint8_t* dst, int32_t dstStride, const uint8_t* src, 
   blendGreyKeyed(makeJob(dst, dstStride, src, w, h, 0, 0));
 }
 
-void Sprite::drawGreyGuarded(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h,
-                             uint8_t guard) {
+void Sprite::drawGreyGuarded(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h, uint8_t guard) {
   blendGreyGuarded(makeJob(dst, dstStride, src, w, h, 0, guard));
 }
