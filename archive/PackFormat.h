@@ -30,7 +30,7 @@ struct PackRecord {
   static constexpr int32_t kLength = 128;
   static constexpr int32_t kNameLength = 116;                 // name field, zero padded
   static constexpr int32_t kMaxNameLength = kNameLength - 1;  // room for the terminating zero
-  static constexpr uint32_t kDirectory = 16;  // any other flags value means "file"
+  static constexpr uint32_t kDirectory = 16;                  // any other flags value means "file"
   static constexpr uint32_t kFile = 128;
 
   uint8_t name[kNameLength] = {};  // raw bytes, zero padded

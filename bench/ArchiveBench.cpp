@@ -143,14 +143,14 @@ void collectZip(const BenchDir& dir, const std::string& prefix, std::ofstream& o
   for (const BenchFile& file : dir.files) {
     std::string name = prefix + file.name;
     std::string bytes = fileBytes(file);
-    uint32_t crc = static_cast<uint32_t>(
-        crc32(0, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(bytes.size())));
+    uint32_t crc =
+        static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(bytes.size())));
     std::string local;
     put32(local, 0x04034b50);
-    put16(local, 10);  // version needed: stored
-    put16(local, 0);   // flags
-    put16(local, 0);   // method: stored
-    put16(local, 0);   // time
+    put16(local, 10);    // version needed: stored
+    put16(local, 0);     // flags
+    put16(local, 0);     // method: stored
+    put16(local, 0);     // time
     put16(local, 0x21);  // date 1980-01-01
     put32(local, crc);
     put32(local, file.size);
@@ -217,7 +217,7 @@ struct DataSet {
   std::string zip;
   std::vector<std::string> packNames;
   std::vector<std::string> zipNames;
-  std::string bigPack;  // 10,000 entries
+  std::string bigPack;   // 10,000 entries
   std::string flatPack;  // 10,000 files in one directory
   uint64_t bytes = 0;
 

@@ -69,8 +69,7 @@ double bestOf(const std::vector<double>& values) {
 
 void reportPixels(benchmark::State& state) {
   state.counters["Mpixel/s"] =
-      benchmark::Counter(static_cast<double>(state.iterations()) * kSpritePixels / 1e6,
-                         benchmark::Counter::kIsRate);
+      benchmark::Counter(static_cast<double>(state.iterations()) * kSpritePixels / 1e6, benchmark::Counter::kIsRate);
 }
 
 void runMode(benchmark::State& state, BlendRoutine routine) {
@@ -143,9 +142,9 @@ void BM_BranchyAlphaKeyed(benchmark::State& state) {
 BENCHMARK(BM_BranchyAlphaKeyed)->ComputeStatistics("max", bestOf);
 
 const char* const kModeNames[kBlendModeSlots] = {
-    "Copy", "CopyKeyed", "CopyGuarded", "Alpha", "AlphaKeyed", "AlphaGuarded", "Add",
-    "AddKeyed", "AddGuarded", "Sub", nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-    "SubKeyed", "SubGuarded", "Grey", "GreyKeyed", "GreyGuarded"};
+    "Copy",     "CopyKeyed",  "CopyGuarded", "Alpha",      "AlphaKeyed", "AlphaGuarded", "Add",
+    "AddKeyed", "AddGuarded", "Sub",         nullptr,      nullptr,      nullptr,        nullptr,
+    nullptr,    nullptr,      "SubKeyed",    "SubGuarded", "Grey",       "GreyKeyed",    "GreyGuarded"};
 
 const bool registered = [] {
   for (int32_t mode = 0; mode < kBlendModeSlots; ++mode) {

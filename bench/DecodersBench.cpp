@@ -86,8 +86,7 @@ Bytes encodeLzss(const Bytes& pixels) {
   constexpr size_t kWindow = 4078, kMaxMatch = 18, kChain = 256;
   std::vector<int32_t> head(1 << 16, -1), previous(n, -1);
   auto hashAt = [&](size_t at) {
-    return ((pixels[at] << 8) ^ (pixels[at + 1] << 4) ^ pixels[at + 2] ^ (pixels[at + 2] << 12)) &
-           0xFFFF;
+    return ((pixels[at] << 8) ^ (pixels[at + 1] << 4) ^ pixels[at + 2] ^ (pixels[at + 2] << 12)) & 0xFFFF;
   };
   auto insert = [&](size_t at) {
     if (at + 2 >= n) return;
@@ -112,8 +111,7 @@ Bytes encodeLzss(const Bytes& pixels) {
         const size_t from = static_cast<size_t>(candidate);
         if (k - from > kWindow) break;
         size_t length = 0;
-        while (length < kMaxMatch && k + length < n && pixels[from + length] == pixels[k + length])
-          ++length;
+        while (length < kMaxMatch && k + length < n && pixels[from + length] == pixels[k + length]) ++length;
         if (length > bestLength) {
           bestLength = length;
           bestFrom = from;
@@ -173,24 +171,21 @@ void runDecoder(benchmark::State& state, const Bytes& payload, Decode decode) {
 
 void BM_DecodeRle(benchmark::State& state) {
   runDecoder(state, fixture().rle, [](const Bytes& in, Bytes& out) {
-    decodeRle(in.data(), static_cast<uint32_t>(in.size()), out.data(),
-              static_cast<uint32_t>(out.size()));
+    decodeRle(in.data(), static_cast<uint32_t>(in.size()), out.data(), static_cast<uint32_t>(out.size()));
   });
 }
 BENCHMARK(BM_DecodeRle);
 
 void BM_DecodeLzss(benchmark::State& state) {
   runDecoder(state, fixture().lzss, [](const Bytes& in, Bytes& out) {
-    decodeLzss(in.data(), static_cast<uint32_t>(in.size()), out.data(),
-               static_cast<uint32_t>(out.size()));
+    decodeLzss(in.data(), static_cast<uint32_t>(in.size()), out.data(), static_cast<uint32_t>(out.size()));
   });
 }
 BENCHMARK(BM_DecodeLzss);
 
 void BM_CopyRaw(benchmark::State& state) {
   runDecoder(state, fixture().pixels, [](const Bytes& in, Bytes& out) {
-    copyRaw(in.data(), static_cast<uint32_t>(in.size()), out.data(),
-            static_cast<uint32_t>(out.size()));
+    copyRaw(in.data(), static_cast<uint32_t>(in.size()), out.data(), static_cast<uint32_t>(out.size()));
   });
 }
 BENCHMARK(BM_CopyRaw);

@@ -98,23 +98,26 @@ void runExpansion(benchmark::State& state, int32_t width, Expand expand) {
 }
 
 void BM_ExpandFast(benchmark::State& state) {
-  runExpansion(state, static_cast<int32_t>(state.range(0)),
-               [](const uint8_t* in, int32_t w, uint8_t* out, int32_t pitch) { expandCodesFast(in, w, kHeight, out, pitch); });
+  runExpansion(
+      state, static_cast<int32_t>(state.range(0)),
+      [](const uint8_t* in, int32_t w, uint8_t* out, int32_t pitch) { expandCodesFast(in, w, kHeight, out, pitch); });
 }
 BENCHMARK(BM_ExpandFast)->Arg(640)->Arg(645)->Unit(benchmark::kMicrosecond);
 
 void BM_ExpandPortable(benchmark::State& state) {
-  runExpansion(state, static_cast<int32_t>(state.range(0)), [](const uint8_t* in, int32_t w, uint8_t* out, int32_t pitch) {
-    expandCodesPortable(in, w, kHeight, out, pitch);
-  });
+  runExpansion(state, static_cast<int32_t>(state.range(0)),
+               [](const uint8_t* in, int32_t w, uint8_t* out, int32_t pitch) {
+                 expandCodesPortable(in, w, kHeight, out, pitch);
+               });
 }
 BENCHMARK(BM_ExpandPortable)->Arg(640)->Unit(benchmark::kMicrosecond);
 
 void BM_ExpandTable(benchmark::State& state) {
   static Display display;  // default table
-  runExpansion(state, static_cast<int32_t>(state.range(0)), [](const uint8_t* in, int32_t w, uint8_t* out, int32_t pitch) {
-    expandCodesTable(in, w, kHeight, out, pitch, display.expandTable);
-  });
+  runExpansion(state, static_cast<int32_t>(state.range(0)),
+               [](const uint8_t* in, int32_t w, uint8_t* out, int32_t pitch) {
+                 expandCodesTable(in, w, kHeight, out, pitch, display.expandTable);
+               });
 }
 BENCHMARK(BM_ExpandTable)->Arg(640)->Unit(benchmark::kMicrosecond);
 

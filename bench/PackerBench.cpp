@@ -97,8 +97,7 @@ bool run(const std::vector<std::string>& args, int expected) {
   int spawned = posix_spawnp(&child, argv[0], &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   int status = 0;
-  bool ok = spawned == 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) &&
-            WEXITSTATUS(status) == expected;
+  bool ok = spawned == 0 && waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == expected;
   if (chdir(here.c_str()) != 0) {
     return false;
   }

@@ -44,8 +44,8 @@ void encode(benchmark::State& state) {
   state.counters["coded"] = static_cast<double>(coded);
   state.counters["ratio%"] = 100.0 * coded / codes.size();
   std::error_code ignored;
-  state.counters["png"] = static_cast<double>(
-      std::filesystem::file_size(std::string(ART_DIR) + "/" + image + ".png", ignored));
+  state.counters["png"] =
+      static_cast<double>(std::filesystem::file_size(std::string(ART_DIR) + "/" + image + ".png", ignored));
 }
 
 BENCHMARK(encode)->ArgsProduct({{0, 1, 2, 3}, {0, 1, 2}})->ArgNames({"image", "method"});

@@ -53,9 +53,9 @@ bool createMainWindow(HINSTANCE instance) {
   RegisterClassA(&windowClass);
 
   // Always 640 x 480 here; the display gives it the configured size.
-  mainWindow = CreateWindowExA(0, "test", "test", WS_POPUP, (GetSystemMetrics(SM_CXSCREEN) - 640) / 2,
-                               (GetSystemMetrics(SM_CYSCREEN) - 480) / 2, 640, 480, nullptr, nullptr,
-                               instance, nullptr);
+  mainWindow =
+      CreateWindowExA(0, "test", "test", WS_POPUP, (GetSystemMetrics(SM_CXSCREEN) - 640) / 2,
+                      (GetSystemMetrics(SM_CYSCREEN) - 480) / 2, 640, 480, nullptr, nullptr, instance, nullptr);
   if (!mainWindow) return false;
   ShowWindow(mainWindow, SW_SHOW);
   UpdateWindow(mainWindow);

@@ -53,7 +53,7 @@ public:
   static PackArchive* archive;
   FileLoader* loader = nullptr;
   BitmapFont* font = nullptr;
-  int32_t width = 0;   // bounds of the motion: the back buffer's size
+  int32_t width = 0;  // bounds of the motion: the back buffer's size
   int32_t height = 0;
   int32_t tile02X = 0;
   int32_t tile02Y = 0;

@@ -37,8 +37,8 @@ bool parseInt(const std::string& text, int32_t& value) {
   if (i >= text.size() || text[i] < '0' || text[i] > '9') {
     return false;
   }
-  const int64_t limit = negative ? -static_cast<int64_t>(std::numeric_limits<int32_t>::min())
-                                 : std::numeric_limits<int32_t>::max();
+  const int64_t limit =
+      negative ? -static_cast<int64_t>(std::numeric_limits<int32_t>::min()) : std::numeric_limits<int32_t>::max();
   int64_t magnitude = 0;
   for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
     magnitude = magnitude * 10 + (text[i] - '0');

@@ -115,8 +115,8 @@ bool Display::initWindowed(HWND window, int32_t width, int32_t height) {
   SetWindowLongA(window, GWL_STYLE, style);
   SetWindowPos(window, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   SetWindowPos(window, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
-  MoveWindow(window, (GetSystemMetrics(SM_CXSCREEN) - width) / 2, (GetSystemMetrics(SM_CYSCREEN) - height) / 2,
-             width, height, TRUE);
+  MoveWindow(window, (GetSystemMetrics(SM_CXSCREEN) - width) / 2, (GetSystemMetrics(SM_CYSCREEN) - height) / 2, width,
+             height, TRUE);
 
   DDSURFACEDESC2 desc;
   clearSurfaceDesc(desc);
@@ -386,8 +386,8 @@ void Display::present() {
 
 // ---- Expansion of codes to 16-bit words ------------------------------------------------------
 
-void expandCodesTable(const uint8_t* source, int32_t width, int32_t height, uint8_t* destination,
-                      int32_t pitch, const uint16_t table[256]) {
+void expandCodesTable(const uint8_t* source, int32_t width, int32_t height, uint8_t* destination, int32_t pitch,
+                      const uint16_t table[256]) {
   // Reads width codes per row, writes width words per row; rows never overlap since
   // pitch >= 2 * width on any surface of that width.
   for (int32_t row = 0; row < height; ++row) {
@@ -406,8 +406,7 @@ inline void expandTail(const uint8_t* in, uint16_t* out, int32_t from, int32_t w
 
 }  // namespace
 
-void expandCodesPortable(const uint8_t* source, int32_t width, int32_t height, uint8_t* destination,
-                         int32_t pitch) {
+void expandCodesPortable(const uint8_t* source, int32_t width, int32_t height, uint8_t* destination, int32_t pitch) {
   const int32_t blockEnd = width > 0 ? width - width % 32 : 0;
   for (int32_t row = 0; row < height; ++row) {
     const uint8_t* in = source + static_cast<ptrdiff_t>(row) * width;
@@ -420,8 +419,7 @@ void expandCodesPortable(const uint8_t* source, int32_t width, int32_t height, u
   }
 }
 
-void expandCodesFast(const uint8_t* source, int32_t width, int32_t height, uint8_t* destination,
-                     int32_t pitch) {
+void expandCodesFast(const uint8_t* source, int32_t width, int32_t height, uint8_t* destination, int32_t pitch) {
 #if defined(__SSE2__)
   const int32_t blockEnd = width > 0 ? width - width % 32 : 0;
   for (int32_t row = 0; row < height; ++row) {

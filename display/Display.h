@@ -66,7 +66,7 @@ extern Display theDisplay;
 
 // The frame-rate state is one set for the whole process, shared by every Display.
 struct FrameRateState {
-  bool frequencyRead = false;   // counterFrequency is read on the first present only
+  bool frequencyRead = false;  // counterFrequency is read on the first present only
   int64_t counterFrequency = 0;
   int64_t lastSecondStart = 0;  // counter value at which the current interval began
   int32_t frameCount = 0;       // frames counted in the current interval
@@ -79,11 +79,9 @@ int64_t queryTimerFrequency();
 // Expansion of colour codes to 16-bit words: `height` rows of `width` codes from `source` (row
 // stride `width`) into `destination` (row stride `pitch` bytes, 2-byte aligned).
 // Code c becomes the word c * 0x101; SSE2 where the compiler targets it, else the portable path.
-void expandCodesFast(const uint8_t* source, int32_t width, int32_t height, uint8_t* destination,
-                     int32_t pitch);
+void expandCodesFast(const uint8_t* source, int32_t width, int32_t height, uint8_t* destination, int32_t pitch);
 // The same words without SIMD: blocks of 32 codes, then the rest of the row one by one.
-void expandCodesPortable(const uint8_t* source, int32_t width, int32_t height, uint8_t* destination,
-                         int32_t pitch);
+void expandCodesPortable(const uint8_t* source, int32_t width, int32_t height, uint8_t* destination, int32_t pitch);
 // Each code through a 256-entry table of words.
-void expandCodesTable(const uint8_t* source, int32_t width, int32_t height, uint8_t* destination,
-                      int32_t pitch, const uint16_t table[256]);
+void expandCodesTable(const uint8_t* source, int32_t width, int32_t height, uint8_t* destination, int32_t pitch,
+                      const uint16_t table[256]);

@@ -29,11 +29,10 @@ public:
   // Draws text with its first character's top-left corner at (x, y), breaking the line after
   // maxBytesPerLine bytes (0 or less draws nothing). Pixels outside the back buffer are dropped;
   // pixels past the right edge land at the start of the next row.
-  void drawText(Display& display, int32_t x, int32_t y, int32_t maxBytesPerLine, int32_t color,
-                const char* text);
+  void drawText(Display& display, int32_t x, int32_t y, int32_t maxBytesPerLine, int32_t color, const char* text);
   // drawText of the printf-style formatted values; output past 1023 bytes is cut.
-  void drawFormatted(Display& display, int32_t x, int32_t y, int32_t maxBytesPerLine, int32_t color,
-                     const char* format, ...) BRUMAL_PRINTF_FORMAT(7, 8);
+  void drawFormatted(Display& display, int32_t x, int32_t y, int32_t maxBytesPerLine, int32_t color, const char* format,
+                     ...) BRUMAL_PRINTF_FORMAT(7, 8);
 
   // The first 12 bytes of the last file load looked at: magic and a free word; cell width,
   // glyph size and a free word; the number of 16-bit glyph words.
@@ -42,8 +41,7 @@ public:
   uint16_t* glyphs;
 
 private:
-  void drawGlyph(Display& display, int64_t left, int64_t top, uint32_t glyph, int32_t columns,
-                 uint8_t code) const;
+  void drawGlyph(Display& display, int64_t left, int64_t top, uint32_t glyph, int32_t columns, uint8_t code) const;
 
   // Words held in glyphs. Kept apart from header, which a refused load overwrites while the
   // old glyphs stay: the glyph bounds must come from the data actually held.

@@ -68,14 +68,13 @@ size_t referenceLzss(const uint8_t* in, size_t length, uint8_t* out, size_t outS
 }
 
 void check(bool (*decoder)(const uint8_t*, uint32_t, uint8_t*, uint32_t),
-           size_t (*reference)(const uint8_t*, size_t, uint8_t*, size_t), const uint8_t* payload,
-           size_t length, size_t outSize) {
+           size_t (*reference)(const uint8_t*, size_t, uint8_t*, size_t), const uint8_t* payload, size_t length,
+           size_t outSize) {
   std::unique_ptr<uint8_t[]> out(new uint8_t[outSize]);
   std::unique_ptr<uint8_t[]> expected(new uint8_t[outSize]);
   std::memset(out.get(), 0xCD, outSize);
   std::memset(expected.get(), 0xCD, outSize);
-  if (!decoder(payload, static_cast<uint32_t>(length), out.get(), static_cast<uint32_t>(outSize)))
-    __builtin_trap();
+  if (!decoder(payload, static_cast<uint32_t>(length), out.get(), static_cast<uint32_t>(outSize))) __builtin_trap();
   reference(payload, length, expected.get(), outSize);
   if (std::memcmp(out.get(), expected.get(), outSize) != 0) __builtin_trap();
 }

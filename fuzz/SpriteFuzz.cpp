@@ -35,7 +35,9 @@ GuardedDisplay& frame() {
   return *guarded;
 }
 
-uint32_t le32(const uint8_t* p) { return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24); }
+uint32_t le32(const uint8_t* p) {
+  return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
 
 void drawWith(Sprite& sprite, const uint8_t* control) {
   const int32_t scale = (control[14] & 0x80) ? 65536 : 1;

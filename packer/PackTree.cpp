@@ -133,15 +133,13 @@ PackTree::Result PackTree::scanDirectory(Directory& directory) {
 std::string PackTree::problemMessage(Result result) const {
   switch (result) {
     case Result::nameTooLong:
-      return "Path Too Long To Pack (" + std::to_string(limits.maxNameLength) +
-             " Bytes At Most):" + problemPath + "\n";
+      return "Path Too Long To Pack (" + std::to_string(limits.maxNameLength) + " Bytes At Most):" + problemPath + "\n";
     case Result::tooManyEntries:
-      return "Too Many Entries To Pack (" + std::to_string(limits.maxCount) +
-             " Files And " + std::to_string(limits.maxCount) + " SubDirs At Most):" +
-             problemPath + "\n";
+      return "Too Many Entries To Pack (" + std::to_string(limits.maxCount) + " Files And " +
+             std::to_string(limits.maxCount) + " SubDirs At Most):" + problemPath + "\n";
     case Result::tooLarge:
-      return "Pack File Too Large (" + std::to_string(limits.maxArchiveLength) +
-             " Bytes At Most):" + problemPath + "\n";
+      return "Pack File Too Large (" + std::to_string(limits.maxArchiveLength) + " Bytes At Most):" + problemPath +
+             "\n";
     case Result::ok:
     case Result::rootNotListed:
       break;

@@ -35,8 +35,8 @@ public:
   struct Directory {
     std::string path;
     std::string recordName;
-    bool packed = false;  // false: cannot be listed, or a link; left out of the archive
-    bool link = false;    // a link to a directory: never followed, so no link makes a loop
+    bool packed = false;                    // false: cannot be listed, or a link; left out of the archive
+    bool link = false;                      // a link to a directory: never followed, so no link makes a loop
     std::vector<File> files;                // in listing order, left-out ones included
     std::vector<Directory> subdirectories;  // in listing order, left-out ones included
     uint16_t packedFileCount = 0;

@@ -142,8 +142,7 @@ bool packDirectory(std::ostream& out, const PackTree::Directory& directory, uint
   return true;
 }
 
-bool packArchive(const std::string& packDir, const std::string& packedFile,
-                 const PackLimits& limits) {
+bool packArchive(const std::string& packDir, const std::string& packedFile, const PackLimits& limits) {
   std::ofstream out(nativePath(packedFile), std::ios::binary | std::ios::trunc);
   if (!out.is_open()) {
     return false;

@@ -14,8 +14,7 @@
 // out before any offset is given, and reported; a tree the format cannot hold (a path of 116
 // bytes or more, more than 65535 files or subdirectories in one directory, 4 GiB of archive)
 // is refused with a line naming the culprit before any record is written.
-bool packArchive(const std::string& packDir, const std::string& packedFile,
-                 const PackLimits& limits = PackLimits());
+bool packArchive(const std::string& packDir, const std::string& packedFile, const PackLimits& limits = PackLimits());
 
 // Writes the block of one listed directory and then the blocks of its subdirectories, giving
 // out offsets from runningOffset. False only when the run cannot go on (memory for a file's

@@ -42,8 +42,8 @@ void reportRefused(const std::string& name) {
   report("Refused Unsafe Name :" + name + "\n");
 }
 
-bool unpackDirectory(std::istream& in, const PackRecord& record, const std::string& name,
-                     const std::string& destDir, UnpackWalk& walk) {
+bool unpackDirectory(std::istream& in, const PackRecord& record, const std::string& name, const std::string& destDir,
+                     UnpackWalk& walk) {
   if (walk.depth >= UnpackWalk::kMaxDepth) {
     return stopAtDamage(walk);
   }
@@ -94,14 +94,13 @@ bool unpackDirectory(std::istream& in, const PackRecord& record, const std::stri
   return true;
 }
 
-bool unpackFile(std::istream& in, const PackRecord& record, const std::string& name,
-                const std::string& destDir, UnpackWalk& walk) {
+bool unpackFile(std::istream& in, const PackRecord& record, const std::string& name, const std::string& destDir,
+                UnpackWalk& walk) {
   // The data must lie inside the archive, both where the record says and where the walk steps
   // over them; in a sound archive the two are the same place.
   uint64_t offset = record.offset;
   uint64_t size = record.size;
-  if (offset > walk.archiveLength || size > walk.archiveLength - offset ||
-      size > walk.archiveLength - walk.position) {
+  if (offset > walk.archiveLength || size > walk.archiveLength - offset || size > walk.archiveLength - walk.position) {
     return stopAtDamage(walk);
   }
   walk.position += size;
@@ -175,8 +174,7 @@ bool isSafeEntryName(const std::string& name) {
   return true;
 }
 
-bool unpackRecord(std::istream& in, const PackRecord& record, const std::string& destDir,
-                  UnpackWalk& walk) {
+bool unpackRecord(std::istream& in, const PackRecord& record, const std::string& destDir, UnpackWalk& walk) {
   if (walk.damaged) {
     return false;
   }

@@ -30,8 +30,7 @@ bool unpackArchive(const std::string& packedFile, const std::string& destDir, ui
 
 // Recreates one directory with everything below it, or one file. False when memory for a
 // file's bytes cannot be obtained, and when the walk has stopped at damage.
-bool unpackRecord(std::istream& in, const PackRecord& record, const std::string& destDir,
-                  UnpackWalk& walk);
+bool unpackRecord(std::istream& in, const PackRecord& record, const std::string& destDir, UnpackWalk& walk);
 
 // False for a stored name that would reach outside destDir: empty, a leading separator, a
 // drive, or a ".." component (also as Windows reads it, with trailing dots or blanks).

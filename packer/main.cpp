@@ -52,8 +52,7 @@ int main(int argc, char** argv) {
     uint32_t fileCount = 0;
     uint32_t directoryCount = 0;
     if (unpackArchive(argv[2], argv[3], fileCount, directoryCount)) {
-      std::printf("File Count=%d\nDir Count=%d\n", static_cast<int>(fileCount),
-                  static_cast<int>(directoryCount));
+      std::printf("File Count=%d\nDir Count=%d\n", static_cast<int>(fileCount), static_cast<int>(directoryCount));
     } else {
       std::printf("Failed!!!\n");
     }

@@ -137,8 +137,7 @@ bool decodeLzss(const uint8_t* payload, uint32_t length, uint8_t* out, uint32_t 
     } else {
       for (uint32_t i = 0; i < len; ++i) {
         const uint32_t index = k + i;  // source index is index - distance, maybe negative
-        dst[i] = index >= distance ? out[index - distance]
-                                   : lzssRing[(position + i) & kRingMask];
+        dst[i] = index >= distance ? out[index - distance] : lzssRing[(position + i) & kRingMask];
       }
     }
     k += len;

@@ -44,7 +44,9 @@ inline uint64_t zeroByteMask(uint64_t word) {
   return ((~nonZeroHigh & 0x8080808080808080ull) >> 7) * 0xFF;
 }
 
-inline uint32_t byteAt(uint64_t word, int k) { return static_cast<uint32_t>(word >> (8 * k)) & 0xFF; }
+inline uint32_t byteAt(uint64_t word, int k) {
+  return static_cast<uint32_t>(word >> (8 * k)) & 0xFF;
+}
 #endif
 
 #if defined(__SSE2__)
@@ -106,8 +108,7 @@ void tableBlend(const BlendJob& job, const uint8_t* table, uint8_t match) {
       std::memcpy(&d8, dst + i, 8);
       uint64_t out = 0;
       for (int k = 0; k < 8; ++k) {
-        out |= static_cast<uint64_t>(tablePixel<Keep::None, index>(table, 0, byteAt(s8, k), byteAt(d8, k)))
-               << (8 * k);
+        out |= static_cast<uint64_t>(tablePixel<Keep::None, index>(table, 0, byteAt(s8, k), byteAt(d8, k))) << (8 * k);
       }
       if (keep != Keep::None) {
         const uint64_t kept = zeroByteMask((keep == Keep::KeyedSource ? s8 : d8) ^ pattern);
@@ -175,9 +176,15 @@ void selectCopy(const BlendJob& job, uint8_t match) {
   }
 }
 
-const uint8_t* alphaLevel(const BlendJob& job) { return &alphaTable[job.level & 0xF][0][0]; }
-const uint8_t* addPairs() { return &addTable[0][0]; }
-const uint8_t* subPairs() { return &subTable[0][0]; }
+const uint8_t* alphaLevel(const BlendJob& job) {
+  return &alphaTable[job.level & 0xF][0][0];
+}
+const uint8_t* addPairs() {
+  return &addTable[0][0];
+}
+const uint8_t* subPairs() {
+  return &subTable[0][0];
+}
 
 constexpr Index kPair = Index::SourceAndDestination;
 constexpr Index kSource = Index::SourceOnly;
@@ -199,64 +206,84 @@ void blendCopy(const BlendJob& job) {
   }
 }
 
-void blendCopyKeyed(const BlendJob& job) { selectCopy<Keep::KeyedSource>(job, job.key); }
+void blendCopyKeyed(const BlendJob& job) {
+  selectCopy<Keep::KeyedSource>(job, job.key);
+}
 
-void blendCopyGuarded(const BlendJob& job) { selectCopy<Keep::GuardedDestination>(job, job.guard); }
+void blendCopyGuarded(const BlendJob& job) {
+  selectCopy<Keep::GuardedDestination>(job, job.guard);
+}
 
-void blendAlpha(const BlendJob& job) { tableBlend<Keep::None, kPair>(job, alphaLevel(job), 0); }
+void blendAlpha(const BlendJob& job) {
+  tableBlend<Keep::None, kPair>(job, alphaLevel(job), 0);
+}
 
-void blendAlphaKeyed(const BlendJob& job) { tableBlend<Keep::KeyedSource, kPair>(job, alphaLevel(job), job.key); }
+void blendAlphaKeyed(const BlendJob& job) {
+  tableBlend<Keep::KeyedSource, kPair>(job, alphaLevel(job), job.key);
+}
 
 void blendAlphaGuarded(const BlendJob& job) {
   tableBlend<Keep::GuardedDestination, kPair>(job, alphaLevel(job), job.guard);
 }
 
-void blendAdd(const BlendJob& job) { tableBlend<Keep::None, kPair>(job, addPairs(), 0); }
+void blendAdd(const BlendJob& job) {
+  tableBlend<Keep::None, kPair>(job, addPairs(), 0);
+}
 
-void blendAddKeyed(const BlendJob& job) { tableBlend<Keep::KeyedSource, kPair>(job, addPairs(), job.key); }
+void blendAddKeyed(const BlendJob& job) {
+  tableBlend<Keep::KeyedSource, kPair>(job, addPairs(), job.key);
+}
 
 void blendAddGuarded(const BlendJob& job) {
   tableBlend<Keep::GuardedDestination, kPair>(job, addPairs(), job.guard);
 }
 
-void blendSub(const BlendJob& job) { tableBlend<Keep::None, kPair>(job, subPairs(), 0); }
+void blendSub(const BlendJob& job) {
+  tableBlend<Keep::None, kPair>(job, subPairs(), 0);
+}
 
-void blendSubKeyed(const BlendJob& job) { tableBlend<Keep::KeyedSource, kPair>(job, subPairs(), job.key); }
+void blendSubKeyed(const BlendJob& job) {
+  tableBlend<Keep::KeyedSource, kPair>(job, subPairs(), job.key);
+}
 
 void blendSubGuarded(const BlendJob& job) {
   tableBlend<Keep::GuardedDestination, kPair>(job, subPairs(), job.guard);
 }
 
-void blendGrey(const BlendJob& job) { tableBlend<Keep::None, kSource>(job, greyTable, 0); }
+void blendGrey(const BlendJob& job) {
+  tableBlend<Keep::None, kSource>(job, greyTable, 0);
+}
 
-void blendGreyKeyed(const BlendJob& job) { tableBlend<Keep::KeyedSource, kSource>(job, greyTable, job.key); }
+void blendGreyKeyed(const BlendJob& job) {
+  tableBlend<Keep::KeyedSource, kSource>(job, greyTable, job.key);
+}
 
 void blendGreyGuarded(const BlendJob& job) {
   tableBlend<Keep::GuardedDestination, kSource>(job, greyTable, job.guard);
 }
 
 const BlendRoutine blendRoutines[kBlendModeSlots] = {
-    blendCopy,         // 0
-    blendCopyKeyed,    // 1
-    blendCopyGuarded,  // 2
-    blendAlpha,        // 3
-    blendAlphaKeyed,   // 4
-    blendAlphaGuarded, // 5
-    blendAdd,          // 6
-    blendAddKeyed,     // 7
-    blendAddGuarded,   // 8
-    blendSub,          // 9
-    nullptr,           // 10
-    nullptr,           // 11
-    nullptr,           // 12
-    nullptr,           // 13
-    nullptr,           // 14
-    nullptr,           // 15
-    blendSubKeyed,     // 16
-    blendSubGuarded,   // 17
-    blendGrey,         // 18
-    blendGreyKeyed,    // 19
-    blendGreyGuarded,  // 20
+    blendCopy,          // 0
+    blendCopyKeyed,     // 1
+    blendCopyGuarded,   // 2
+    blendAlpha,         // 3
+    blendAlphaKeyed,    // 4
+    blendAlphaGuarded,  // 5
+    blendAdd,           // 6
+    blendAddKeyed,      // 7
+    blendAddGuarded,    // 8
+    blendSub,           // 9
+    nullptr,            // 10
+    nullptr,            // 11
+    nullptr,            // 12
+    nullptr,            // 13
+    nullptr,            // 14
+    nullptr,            // 15
+    blendSubKeyed,      // 16
+    blendSubGuarded,    // 17
+    blendGrey,          // 18
+    blendGreyKeyed,     // 19
+    blendGreyGuarded,   // 20
 };
 
 BlendRoutine blendRoutineFor(int32_t mode) {

@@ -14,16 +14,24 @@ namespace {
 
 // Channel values of an RGB565 word as the blend formulas read them. Each 8-bit channel takes its
 // low bits from the neighbouring field, so a code word c * 0x101 reads back red8 = c exactly.
-constexpr int red8(uint32_t v) { return static_cast<int>(v >> 8); }
-constexpr int green8(uint32_t v) { return static_cast<int>((v >> 3) & 0xFF); }
-constexpr int blue8(uint32_t v) { return static_cast<int>((v & 0x1F) << 3); }
+constexpr int red8(uint32_t v) {
+  return static_cast<int>(v >> 8);
+}
+constexpr int green8(uint32_t v) {
+  return static_cast<int>((v >> 3) & 0xFF);
+}
+constexpr int blue8(uint32_t v) {
+  return static_cast<int>((v & 0x1F) << 3);
+}
 
 inline uint32_t pack565(int r, int g, int b) {
   return ((static_cast<uint32_t>(r) & 0xF8) << 8) | ((static_cast<uint32_t>(g) & 0xFC) << 3) |
          (static_cast<uint32_t>(b) >> 3);
 }
 
-constexpr uint32_t codeWord(int c) { return static_cast<uint32_t>(c) * 0x101; }
+constexpr uint32_t codeWord(int c) {
+  return static_cast<uint32_t>(c) * 0x101;
+}
 
 // Green and blue of every code word; red of code c is c itself. Built at compile time so that
 // nearestColorCode works even from another file's static initialiser.
@@ -102,7 +110,9 @@ void fillNearestOfWord() {
 
 // Green moved to the high half so that the three fields can be scaled in one 32-bit product
 // without carrying into each other.
-inline uint32_t spread(uint32_t v) { return ((v & 0x07E0) << 16) | (v & 0x07E0F81F); }
+inline uint32_t spread(uint32_t v) {
+  return ((v & 0x07E0) << 16) | (v & 0x07E0F81F);
+}
 
 void computeAlphaTable() {
   uint32_t spreadOfCode[256];
@@ -127,11 +137,10 @@ void computeAddSubTables() {
   for (int s = 0; s < 256; ++s) {
     for (int d = 0; d < 256; ++d) {
       const int addR = s + d, addG = green[s] + green[d], addB = blue[s] + blue[d];
-      addTable[s][d] = nearestOfWord[pack565(addR < 255 ? addR : 255, addG < 255 ? addG : 255,
-                                             addB < 255 ? addB : 255)];
+      addTable[s][d] =
+          nearestOfWord[pack565(addR < 255 ? addR : 255, addG < 255 ? addG : 255, addB < 255 ? addB : 255)];
       const int subR = s - d, subG = green[s] - green[d], subB = blue[s] - blue[d];
-      subTable[s][d] = nearestOfWord[pack565(subR > 0 ? subR : 0, subG > 0 ? subG : 0,
-                                             subB > 0 ? subB : 0)];
+      subTable[s][d] = nearestOfWord[pack565(subR > 0 ? subR : 0, subG > 0 ? subG : 0, subB > 0 ? subB : 0)];
     }
   }
 }

@@ -41,25 +41,20 @@ public:
   // the width or the height is 0 or less.
   void drawCopy(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h);
   void drawCopyKeyed(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h);
-  void drawCopyGuarded(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h,
-                       uint8_t guard);
+  void drawCopyGuarded(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h, uint8_t guard);
   void drawAlpha(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h, int32_t level);
-  void drawAlphaKeyed(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h,
-                      int32_t level);
-  void drawAlphaGuarded(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h,
-                        int32_t level, uint8_t guard);
+  void drawAlphaKeyed(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h, int32_t level);
+  void drawAlphaGuarded(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h, int32_t level,
+                        uint8_t guard);
   void drawAdd(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h);
   void drawAddKeyed(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h);
-  void drawAddGuarded(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h,
-                      uint8_t guard);
+  void drawAddGuarded(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h, uint8_t guard);
   void drawSub(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h);
   void drawSubKeyed(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h);
-  void drawSubGuarded(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h,
-                      uint8_t guard);
+  void drawSubGuarded(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h, uint8_t guard);
   void drawGrey(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h);
   void drawGreyKeyed(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h);
-  void drawGreyGuarded(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h,
-                       uint8_t guard);
+  void drawGreyGuarded(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h, uint8_t guard);
 
   int32_t x;
   int32_t y;
@@ -69,11 +64,11 @@ public:
   uint32_t header[4];  // the first 16 bytes of the last file load looked at, as stored
   int32_t width;
   int32_t height;
-  uint8_t* pixels;     // height rows of width codes; owned, may be null
+  uint8_t* pixels;  // height rows of width codes; owned, may be null
   uint8_t colorKey;
 
 private:
   // The job of one per-mode routine call with this sprite's stride and key.
-  BlendJob makeJob(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h,
-                   int32_t level, uint8_t guard) const;
+  BlendJob makeJob(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h, int32_t level,
+                   uint8_t guard) const;
 };

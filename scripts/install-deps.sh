@@ -5,7 +5,7 @@
 set -euo pipefail
 
 packages=(cmake make g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev libsdl2-dev libpng-dev
-  zlib1g-dev libphysfs-dev unifont clang libclang-rt-14-dev xvfb xdotool imagemagick)
+  zlib1g-dev libphysfs-dev unifont clang clang-format libclang-rt-14-dev xvfb xdotool imagemagick)
 if [ "${1:-}" = windows ]; then
   packages+=(g++-mingw-w64-x86-64-posix wine64 wine xauth)
 fi

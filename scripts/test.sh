@@ -9,6 +9,9 @@ jobs=$(nproc)
 
 scripts/install-deps.sh windows
 
+echo "== formatting (clang-format 14, .clang-format)"
+git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
+
 echo "== build and test (Release)"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DBRUMAL_BENCH=ON >/dev/null
 cmake --build build -j"$jobs"

@@ -96,9 +96,9 @@ std::vector<CallRecord> callsOf(const std::string& api);
 // WM_KEYDOWN then WM_KEYUP; TranslateMessage adds WM_CHAR with `character`, or for 0 the key's
 // own character (digits, letters in lower case, Escape, Return, Space, Tab, Backspace).
 void postKey(uint32_t virtualKey, uint32_t character = 0);
-void postChar(uint32_t character);                          // WM_CHAR alone
-void postActivate(bool active);                             // WM_ACTIVATEAPP
-void postClose();                                           // WM_CLOSE, then WM_DESTROY
+void postChar(uint32_t character);  // WM_CHAR alone
+void postActivate(bool active);     // WM_ACTIVATEAPP
+void postClose();                   // WM_CLOSE, then WM_DESTROY
 void postEvent(const platform::BackendEvent& event);
 // Input held back until `frames` frames have been presented in all, or until the clock reaches
 // `milliseconds` (a virtual clock waiting for messages jumps there).

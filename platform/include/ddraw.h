@@ -357,21 +357,19 @@ protected:
 };
 
 struct IDirectDrawSurface7 : public IUnknown {
-  virtual HRESULT Blt(LPRECT lpDestRect, LPDIRECTDRAWSURFACE7 lpDDSrcSurface, LPRECT lpSrcRect,
-                      DWORD dwFlags, LPDDBLTFX lpDDBltFx) = 0;
-  virtual HRESULT BltFast(DWORD dwX, DWORD dwY, LPDIRECTDRAWSURFACE7 lpDDSrcSurface,
-                          LPRECT lpSrcRect, DWORD dwTrans) = 0;
+  virtual HRESULT Blt(LPRECT lpDestRect, LPDIRECTDRAWSURFACE7 lpDDSrcSurface, LPRECT lpSrcRect, DWORD dwFlags,
+                      LPDDBLTFX lpDDBltFx) = 0;
+  virtual HRESULT BltFast(DWORD dwX, DWORD dwY, LPDIRECTDRAWSURFACE7 lpDDSrcSurface, LPRECT lpSrcRect,
+                          DWORD dwTrans) = 0;
   virtual HRESULT Flip(LPDIRECTDRAWSURFACE7 lpDDSurfaceTargetOverride, DWORD dwFlags) = 0;
-  virtual HRESULT GetAttachedSurface(LPDDSCAPS2 lpDDSCaps,
-                                     LPDIRECTDRAWSURFACE7* lplpDDAttachedSurface) = 0;
+  virtual HRESULT GetAttachedSurface(LPDDSCAPS2 lpDDSCaps, LPDIRECTDRAWSURFACE7* lplpDDAttachedSurface) = 0;
   virtual HRESULT GetCaps(LPDDSCAPS2 lpDDSCaps) = 0;
   virtual HRESULT GetClipper(LPDIRECTDRAWCLIPPER* lplpDDClipper) = 0;
   virtual HRESULT GetDC(HDC* lphDC) = 0;
   virtual HRESULT GetPixelFormat(LPDDPIXELFORMAT lpDDPixelFormat) = 0;
   virtual HRESULT GetSurfaceDesc(LPDDSURFACEDESC2 lpDDSurfaceDesc) = 0;
   virtual HRESULT IsLost() = 0;
-  virtual HRESULT Lock(LPRECT lpDestRect, LPDDSURFACEDESC2 lpDDSurfaceDesc, DWORD dwFlags,
-                       HANDLE hEvent) = 0;
+  virtual HRESULT Lock(LPRECT lpDestRect, LPDDSURFACEDESC2 lpDDSurfaceDesc, DWORD dwFlags, HANDLE hEvent) = 0;
   virtual HRESULT ReleaseDC(HDC hDC) = 0;
   virtual HRESULT Restore() = 0;
   virtual HRESULT SetClipper(LPDIRECTDRAWCLIPPER lpDDClipper) = 0;
@@ -382,17 +380,15 @@ protected:
 };
 
 struct IDirectDraw7 : public IUnknown {
-  virtual HRESULT CreateClipper(DWORD dwFlags, LPDIRECTDRAWCLIPPER* lplpDDClipper,
+  virtual HRESULT CreateClipper(DWORD dwFlags, LPDIRECTDRAWCLIPPER* lplpDDClipper, IUnknown* pUnkOuter) = 0;
+  virtual HRESULT CreateSurface(LPDDSURFACEDESC2 lpDDSurfaceDesc2, LPDIRECTDRAWSURFACE7* lplpDDSurface,
                                 IUnknown* pUnkOuter) = 0;
-  virtual HRESULT CreateSurface(LPDDSURFACEDESC2 lpDDSurfaceDesc2,
-                                LPDIRECTDRAWSURFACE7* lplpDDSurface, IUnknown* pUnkOuter) = 0;
   virtual HRESULT FlipToGDISurface() = 0;
   virtual HRESULT GetDisplayMode(LPDDSURFACEDESC2 lpDDSurfaceDesc2) = 0;
   virtual HRESULT GetGDISurface(LPDIRECTDRAWSURFACE7* lplpGDIDDSSurface) = 0;
   virtual HRESULT RestoreDisplayMode() = 0;
   virtual HRESULT SetCooperativeLevel(HWND hWnd, DWORD dwFlags) = 0;
-  virtual HRESULT SetDisplayMode(DWORD dwWidth, DWORD dwHeight, DWORD dwBPP, DWORD dwRefreshRate,
-                                 DWORD dwFlags) = 0;
+  virtual HRESULT SetDisplayMode(DWORD dwWidth, DWORD dwHeight, DWORD dwBPP, DWORD dwRefreshRate, DWORD dwFlags) = 0;
   virtual HRESULT WaitForVerticalBlank(DWORD dwFlags, HANDLE hEvent) = 0;
   virtual HRESULT RestoreAllSurfaces() = 0;
   virtual HRESULT TestCooperativeLevel() = 0;

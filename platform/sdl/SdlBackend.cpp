@@ -35,8 +35,7 @@ std::unique_ptr<SdlBackend> SdlBackend::open() {
   const bool driverAsked = asked != nullptr && asked[0] != '\0';
   const char* display = SDL_getenv("DISPLAY");
   const char* wayland = SDL_getenv("WAYLAND_DISPLAY");
-  const bool displayThere =
-      (display != nullptr && display[0] != '\0') || (wayland != nullptr && wayland[0] != '\0');
+  const bool displayThere = (display != nullptr && display[0] != '\0') || (wayland != nullptr && wayland[0] != '\0');
   if (!driverAsked && !displayThere) return nullptr;
   // Only an X server named: SDL need not try Wayland first, which when there is none only
   // prints complaints about XDG_RUNTIME_DIR before falling back.
@@ -45,8 +44,7 @@ std::unique_ptr<SdlBackend> SdlBackend::open() {
   }
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) return nullptr;
   const char* driver = SDL_GetCurrentVideoDriver();
-  if (!driverAsked && driver != nullptr &&
-      (SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0)) {
+  if (!driverAsked && driver != nullptr && (SDL_strcmp(driver, "offscreen") == 0 || SDL_strcmp(driver, "dummy") == 0)) {
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
     return nullptr;
   }
@@ -60,9 +58,13 @@ SdlBackend::~SdlBackend() {
   SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
-const char* SdlBackend::name() const { return "sdl"; }
+const char* SdlBackend::name() const {
+  return "sdl";
+}
 
-int SdlBackend::desktopBitsPerPixel() { return 16; }
+int SdlBackend::desktopBitsPerPixel() {
+  return 16;
+}
 
 void SdlBackend::desktopSize(int& width, int& height) {
   SDL_DisplayMode mode;
@@ -158,7 +160,9 @@ void SdlBackend::present(HWND window, const platform::Picture& picture, bool) {
   sdlWindow->present(picture.pixels, picture.width, picture.height, picture.pitch, nullptr);
 }
 
-bool SdlBackend::pollEvent(platform::BackendEvent& event) { return events.pollEvent(event); }
+bool SdlBackend::pollEvent(platform::BackendEvent& event) {
+  return events.pollEvent(event);
+}
 
 bool SdlBackend::waitEvent(platform::BackendEvent& event, int timeoutMs) {
   return events.waitEvent(event, timeoutMs);
@@ -166,12 +170,13 @@ bool SdlBackend::waitEvent(platform::BackendEvent& event, int timeoutMs) {
 
 int SdlBackend::messageBox(HWND owner, const char* text, const char* caption, UINT style) {
   SdlWindow* sdlWindow = sdlWindowOf(owner);
-  return SdlMessageBox::show(codec, sdlWindow != nullptr ? sdlWindow->handle() : nullptr, text,
-                             caption, style);
+  return SdlMessageBox::show(codec, sdlWindow != nullptr ? sdlWindow->handle() : nullptr, text, caption, style);
 }
 
 namespace platform {
 
-std::unique_ptr<Backend> createSdlBackend() { return SdlBackend::open(); }
+std::unique_ptr<Backend> createSdlBackend() {
+  return SdlBackend::open();
+}
 
 }  // namespace platform

@@ -13,7 +13,7 @@
 class SdlWindow;
 
 class SdlBackend : public platform::Backend {
- public:
+public:
   // Opens SDL's video; null when there is no display to open (no X server, no Wayland
   // compositor), so the caller can fall back to the headless back end.
   static std::unique_ptr<SdlBackend> open();
@@ -50,7 +50,7 @@ class SdlBackend : public platform::Backend {
   SdlWindow* sdlWindowOf(HWND window) const;
   SdlInput& input() { return events; }
 
- private:
+private:
   SdlBackend();
 
   // Brings the window's frame in line with its Win32 style.

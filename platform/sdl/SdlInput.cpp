@@ -17,9 +17,13 @@ SdlInput::SdlInput(const GbkCodec& textCodec) : codec(textCodec), isActive(false
 
 SdlInput::~SdlInput() = default;
 
-void SdlInput::addWindow(uint32_t sdlId, HWND window) { windows[sdlId] = window; }
+void SdlInput::addWindow(uint32_t sdlId, HWND window) {
+  windows[sdlId] = window;
+}
 
-void SdlInput::removeWindow(uint32_t sdlId) { windows.erase(sdlId); }
+void SdlInput::removeWindow(uint32_t sdlId) {
+  windows.erase(sdlId);
+}
 
 HWND SdlInput::windowOf(uint32_t sdlId) const {
   auto found = windows.find(sdlId);
@@ -36,7 +40,9 @@ void SdlInput::activate(HWND window, bool active) {
   queue.push_back(event);
 }
 
-void SdlInput::windowShown(HWND window) { activate(window, true); }
+void SdlInput::windowShown(HWND window) {
+  activate(window, true);
+}
 
 void SdlInput::windowHidden(HWND window, bool otherWindowShown) {
   if (!otherWindowShown) activate(window, false);
@@ -54,11 +60,9 @@ void SdlInput::translateKey(const SDL_KeyboardEvent& key, bool down) {
     // character becomes the key's own character (TranslateMessage's WM_CHAR right after the
     // WM_KEYDOWN); anything longer, an input method's result say, stays a text event.
     SDL_Event next;
-    const bool textFollows =
-        SDL_PeepEvents(&next, 1, SDL_PEEKEVENT, SDL_TEXTINPUT, SDL_TEXTINPUT) == 1 &&
-        next.text.windowID == key.windowID && next.text.text[0] != 0;
-    if (textFollows && static_cast<unsigned char>(next.text.text[0]) < 0x80 &&
-        next.text.text[1] == 0) {
+    const bool textFollows = SDL_PeepEvents(&next, 1, SDL_PEEKEVENT, SDL_TEXTINPUT, SDL_TEXTINPUT) == 1 &&
+                             next.text.windowID == key.windowID && next.text.text[0] != 0;
+    if (textFollows && static_cast<unsigned char>(next.text.text[0]) < 0x80 && next.text.text[1] == 0) {
       SDL_PeepEvents(&next, 1, SDL_GETEVENT, SDL_TEXTINPUT, SDL_TEXTINPUT);
       event.character = static_cast<unsigned char>(next.text.text[0]);
     } else if (textFollows) {

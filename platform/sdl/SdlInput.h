@@ -14,7 +14,7 @@
 class GbkCodec;
 
 class SdlInput {
- public:
+public:
   explicit SdlInput(const GbkCodec& textCodec);
   virtual ~SdlInput();
 
@@ -44,7 +44,7 @@ class SdlInput {
   // which feed it events of their own making.
   void translate(const SDL_Event& sdlEvent);
 
- private:
+private:
   HWND windowOf(uint32_t sdlId) const;
   void activate(HWND window, bool active);
   void translateKey(const SDL_KeyboardEvent& key, bool down);

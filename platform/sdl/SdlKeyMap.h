@@ -7,7 +7,7 @@
 #include <cstdint>
 
 class SdlKeyMap {
- public:
+public:
   // The Windows virtual-key code for a key, or 0 for keys Windows programs never see.
   // Letters and digits follow the keyboard layout (SDL's keycode), as VK codes do on Windows:
   // 'A'..'Z' are 0x41..0x5A, '0'..'9' are 0x30..0x39.

@@ -9,23 +9,39 @@ namespace {
 
 // MessageBoxA style bits and results (winuser.h values).
 enum : unsigned int {
-  kMbTypeMask = 0x0F, kMbOk = 0, kMbOkCancel = 1, kMbAbortRetryIgnore = 2, kMbYesNoCancel = 3,
-  kMbYesNo = 4, kMbRetryCancel = 5, kMbIconMask = 0xF0, kMbIconError = 0x10,
-  kMbIconQuestion = 0x20, kMbIconWarning = 0x30, kMbIconInformation = 0x40,
+  kMbTypeMask = 0x0F,
+  kMbOk = 0,
+  kMbOkCancel = 1,
+  kMbAbortRetryIgnore = 2,
+  kMbYesNoCancel = 3,
+  kMbYesNo = 4,
+  kMbRetryCancel = 5,
+  kMbIconMask = 0xF0,
+  kMbIconError = 0x10,
+  kMbIconQuestion = 0x20,
+  kMbIconWarning = 0x30,
+  kMbIconInformation = 0x40,
 };
-enum : int { kIdOk = 1, kIdCancel = 2, kIdAbort = 3, kIdRetry = 4, kIdIgnore = 5, kIdYes = 6,
-             kIdNo = 7 };
+enum : int { kIdOk = 1, kIdCancel = 2, kIdAbort = 3, kIdRetry = 4, kIdIgnore = 5, kIdYes = 6, kIdNo = 7 };
 
 const char* buttonText(int id) {
   switch (id) {
-    case kIdOk: return "OK";
-    case kIdCancel: return "Cancel";
-    case kIdAbort: return "Abort";
-    case kIdRetry: return "Retry";
-    case kIdIgnore: return "Ignore";
-    case kIdYes: return "Yes";
-    case kIdNo: return "No";
-    default: return "?";
+    case kIdOk:
+      return "OK";
+    case kIdCancel:
+      return "Cancel";
+    case kIdAbort:
+      return "Abort";
+    case kIdRetry:
+      return "Retry";
+    case kIdIgnore:
+      return "Ignore";
+    case kIdYes:
+      return "Yes";
+    case kIdNo:
+      return "No";
+    default:
+      return "?";
   }
 }
 
@@ -34,24 +50,43 @@ const char* buttonText(int id) {
 SdlMessageBox::Layout SdlMessageBox::layoutOf(unsigned int style) {
   Layout layout = {{kIdOk, 0, 0}, 1, 0, kIdOk};
   switch (style & kMbTypeMask) {
-    case kMbOkCancel: layout = {{kIdOk, kIdCancel, 0}, 2, 0, kIdCancel}; break;
-    case kMbAbortRetryIgnore: layout = {{kIdAbort, kIdRetry, kIdIgnore}, 3, 0, 0}; break;
-    case kMbYesNoCancel: layout = {{kIdYes, kIdNo, kIdCancel}, 3, 0, kIdCancel}; break;
-    case kMbYesNo: layout = {{kIdYes, kIdNo, 0}, 2, 0, 0}; break;
-    case kMbRetryCancel: layout = {{kIdRetry, kIdCancel, 0}, 2, 0, kIdCancel}; break;
-    default: break;  // MB_OK and unknown types: one OK button
+    case kMbOkCancel:
+      layout = {{kIdOk, kIdCancel, 0}, 2, 0, kIdCancel};
+      break;
+    case kMbAbortRetryIgnore:
+      layout = {{kIdAbort, kIdRetry, kIdIgnore}, 3, 0, 0};
+      break;
+    case kMbYesNoCancel:
+      layout = {{kIdYes, kIdNo, kIdCancel}, 3, 0, kIdCancel};
+      break;
+    case kMbYesNo:
+      layout = {{kIdYes, kIdNo, 0}, 2, 0, 0};
+      break;
+    case kMbRetryCancel:
+      layout = {{kIdRetry, kIdCancel, 0}, 2, 0, kIdCancel};
+      break;
+    default:
+      break;  // MB_OK and unknown types: one OK button
   }
   switch (style & kMbIconMask) {
-    case kMbIconError: layout.flags = SDL_MESSAGEBOX_ERROR; break;
-    case kMbIconWarning: layout.flags = SDL_MESSAGEBOX_WARNING; break;
-    case kMbIconQuestion: case kMbIconInformation: layout.flags = SDL_MESSAGEBOX_INFORMATION; break;
-    default: break;
+    case kMbIconError:
+      layout.flags = SDL_MESSAGEBOX_ERROR;
+      break;
+    case kMbIconWarning:
+      layout.flags = SDL_MESSAGEBOX_WARNING;
+      break;
+    case kMbIconQuestion:
+    case kMbIconInformation:
+      layout.flags = SDL_MESSAGEBOX_INFORMATION;
+      break;
+    default:
+      break;
   }
   return layout;
 }
 
-int SdlMessageBox::show(const GbkCodec& codec, SDL_Window* owner, const char* text,
-                        const char* caption, unsigned int style) {
+int SdlMessageBox::show(const GbkCodec& codec, SDL_Window* owner, const char* text, const char* caption,
+                        unsigned int style) {
   const std::string textUtf8 = codec.toUtf8(text != nullptr ? text : "");
   // A null caption is "Error" on Windows.
   const std::string captionUtf8 = codec.toUtf8(caption != nullptr ? caption : "Error");

@@ -8,13 +8,12 @@
 class GbkCodec;
 
 class SdlMessageBox {
- public:
+public:
   // Shows text and caption (GBK) with the buttons and icon of a MessageBoxA style (MB_OK,
   // MB_OKCANCEL, ..., MB_ICONERROR, ...), modal to owner if there is one. Returns the button id
   // (IDOK 1, IDCANCEL 2, IDABORT 3, IDRETRY 4, IDIGNORE 5, IDYES 6, IDNO 7), or 0 when no box
   // could be shown; that happens at once when there is no display, it never waits.
-  static int show(const GbkCodec& codec, SDL_Window* owner, const char* text, const char* caption,
-                  unsigned int style);
+  static int show(const GbkCodec& codec, SDL_Window* owner, const char* text, const char* caption, unsigned int style);
 
   // The message box data for a style, without showing anything: the buttons as Win32 ids in
   // SDL's order, and SDL's flags. Split out so the mapping can be checked without a display.

@@ -38,7 +38,9 @@ bool SdlWindow::create(const char* titleUtf8, int x, int y, int width, int heigh
   return true;
 }
 
-uint32_t SdlWindow::id() const { return window != nullptr ? SDL_GetWindowID(window) : 0; }
+uint32_t SdlWindow::id() const {
+  return window != nullptr ? SDL_GetWindowID(window) : 0;
+}
 
 void SdlWindow::show() {
   if (window == nullptr) return;
@@ -151,15 +153,13 @@ void SdlWindow::restoreWindowedPlace() {
 bool SdlWindow::ensureTexture(int width, int height) {
   if (texture != nullptr && textureWidth == width && textureHeight == height) return true;
   if (texture != nullptr) SDL_DestroyTexture(texture);
-  texture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING,
-                              width, height);
+  texture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_RGB565, SDL_TEXTUREACCESS_STREAMING, width, height);
   textureWidth = texture != nullptr ? width : 0;
   textureHeight = texture != nullptr ? height : 0;
   return texture != nullptr;
 }
 
-bool SdlWindow::present(const uint16_t* pixels, int width, int height, int pitch,
-                        const SDL_Rect* dest) {
+bool SdlWindow::present(const uint16_t* pixels, int width, int height, int pitch, const SDL_Rect* dest) {
   if (renderer == nullptr || pixels == nullptr || width <= 0 || height <= 0) return false;
   if (pitch < width * 2) return false;
   if (!ensureTexture(width, height)) return false;
@@ -172,8 +172,7 @@ bool SdlWindow::present(const uint16_t* pixels, int width, int height, int pitch
   unsigned char* dst = static_cast<unsigned char*>(target);
   const size_t rowBytes = static_cast<size_t>(width) * 2;
   for (int row = 0; row < height; ++row) {
-    SDL_memcpy(dst + static_cast<size_t>(row) * targetPitch,
-               src + static_cast<size_t>(row) * pitch, rowBytes);
+    SDL_memcpy(dst + static_cast<size_t>(row) * targetPitch, src + static_cast<size_t>(row) * pitch, rowBytes);
   }
   SDL_UnlockTexture(texture);
 
@@ -195,8 +194,7 @@ bool SdlWindow::readPixels(std::vector<uint32_t>& out, int& width, int& height) 
   SDL_RenderGetLogicalSize(renderer, &logicalWidth, &logicalHeight);
   SDL_RenderSetLogicalSize(renderer, 0, 0);
   out.assign(static_cast<size_t>(width) * height, 0);
-  const bool read = SDL_RenderReadPixels(renderer, nullptr, SDL_PIXELFORMAT_ARGB8888, out.data(),
-                                         width * 4) == 0;
+  const bool read = SDL_RenderReadPixels(renderer, nullptr, SDL_PIXELFORMAT_ARGB8888, out.data(), width * 4) == 0;
   if (logicalWidth > 0) SDL_RenderSetLogicalSize(renderer, logicalWidth, logicalHeight);
   return read;
 }

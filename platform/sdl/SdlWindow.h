@@ -8,7 +8,7 @@
 #include <vector>
 
 class SdlWindow {
- public:
+public:
   SdlWindow();
   virtual ~SdlWindow();
 
@@ -50,7 +50,7 @@ class SdlWindow {
   // pixels, letterbox bars included), for tests. False when the renderer cannot.
   bool readPixels(std::vector<uint32_t>& out, int& width, int& height);
 
- private:
+private:
   bool ensureTexture(int width, int height);
   void restoreWindowedPlace();
 

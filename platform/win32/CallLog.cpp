@@ -14,8 +14,7 @@ CallLog& callLog() {
   return *log;
 }
 
-void CallLog::add(const char* api, std::string args, HWND window, std::string text,
-                  std::string caption) {
+void CallLog::add(const char* api, std::string args, HWND window, std::string text, std::string caption) {
   if (!enabled_) return;
   headless::CallRecord record;
   record.api = api;

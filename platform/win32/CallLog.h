@@ -16,8 +16,7 @@ public:
   void clear() { records_.clear(); }
   const std::vector<headless::CallRecord>& records() const { return records_; }
 
-  void add(const char* api, std::string args, HWND window = nullptr, std::string text = {},
-           std::string caption = {});
+  void add(const char* api, std::string args, HWND window = nullptr, std::string text = {}, std::string caption = {});
   // A DirectDraw call and what it returned.
   void addResult(const char* api, std::string args, HRESULT result, HWND window = nullptr);
 

@@ -88,7 +88,7 @@ HRESULT DirectDrawDevice::makeSurface(const DDSURFACEDESC2& desc, DirectDrawSurf
       }
       if (!pixels) return DDERR_OUTOFMEMORY;
       made = new (std::nothrow) DirectDrawSurface(this, DirectDrawSurface::Kind::Primary, pixels,
-                                                   caps | DDSCAPS_VISIBLE | DDSCAPS_FRONTBUFFER, "primary");
+                                                  caps | DDSCAPS_VISIBLE | DDSCAPS_FRONTBUFFER, "primary");
       return made ? DD_OK : DDERR_OUTOFMEMORY;
     }
     if (!(caps & DDSCAPS_COMPLEX) || !(desc.dwFlags & DDSD_BACKBUFFERCOUNT)) return DDERR_INVALIDCAPS;
@@ -98,12 +98,12 @@ HRESULT DirectDrawDevice::makeSurface(const DDSURFACEDESC2& desc, DirectDrawSurf
     std::shared_ptr<PixelBlock> back = PixelBlock::make(screen().width(), screen().height());
     if (!front || !back) return DDERR_OUTOFMEMORY;
     const DWORD memory = caps & (DDSCAPS_VIDEOMEMORY | DDSCAPS_SYSTEMMEMORY);
-    auto* backSurface = new (std::nothrow) DirectDrawSurface(
-        this, DirectDrawSurface::Kind::BackBuffer, back,
-        DDSCAPS_BACKBUFFER | DDSCAPS_FLIP | DDSCAPS_COMPLEX | memory, "back");
+    auto* backSurface =
+        new (std::nothrow) DirectDrawSurface(this, DirectDrawSurface::Kind::BackBuffer, back,
+                                             DDSCAPS_BACKBUFFER | DDSCAPS_FLIP | DDSCAPS_COMPLEX | memory, "back");
     if (!backSurface) return DDERR_OUTOFMEMORY;
     made = new (std::nothrow) DirectDrawSurface(this, DirectDrawSurface::Kind::FlipFront, front,
-                                                 caps | DDSCAPS_VISIBLE | DDSCAPS_FRONTBUFFER, "primary");
+                                                caps | DDSCAPS_VISIBLE | DDSCAPS_FRONTBUFFER, "primary");
     if (!made) {
       backSurface->Release();
       return DDERR_OUTOFMEMORY;
@@ -114,17 +114,16 @@ HRESULT DirectDrawDevice::makeSurface(const DDSURFACEDESC2& desc, DirectDrawSurf
   }
 
   if ((desc.dwFlags & (DDSD_WIDTH | DDSD_HEIGHT)) != (DDSD_WIDTH | DDSD_HEIGHT)) return DDERR_INVALIDPARAMS;
-  if (desc.dwWidth == 0 || desc.dwHeight == 0 || desc.dwWidth > kMaxSurfaceSide ||
-      desc.dwHeight > kMaxSurfaceSide) {
+  if (desc.dwWidth == 0 || desc.dwHeight == 0 || desc.dwWidth > kMaxSurfaceSide || desc.dwHeight > kMaxSurfaceSide) {
     return DDERR_INVALIDPARAMS;
   }
   std::shared_ptr<PixelBlock> pixels =
       PixelBlock::make(static_cast<int>(desc.dwWidth), static_cast<int>(desc.dwHeight));
   if (!pixels) return (caps & DDSCAPS_VIDEOMEMORY) ? DDERR_OUTOFVIDEOMEMORY : DDERR_OUTOFMEMORY;
   DWORD memory = (caps & DDSCAPS_VIDEOMEMORY) ? DDSCAPS_VIDEOMEMORY | DDSCAPS_LOCALVIDMEM : DDSCAPS_SYSTEMMEMORY;
-  made = new (std::nothrow) DirectDrawSurface(this, DirectDrawSurface::Kind::Offscreen, pixels,
-                                               (caps & ~DDSCAPS_SYSTEMMEMORY) | memory,
-                                               formatArgs("offscreen%d", ++offscreenCount_));
+  made = new (std::nothrow)
+      DirectDrawSurface(this, DirectDrawSurface::Kind::Offscreen, pixels, (caps & ~DDSCAPS_SYSTEMMEMORY) | memory,
+                        formatArgs("offscreen%d", ++offscreenCount_));
   return made ? DD_OK : DDERR_OUTOFMEMORY;
 }
 
@@ -239,10 +238,10 @@ HRESULT DirectDrawDevice::SetDisplayMode(DWORD dwWidth, DWORD dwHeight, DWORD dw
       modeChanged_ = true;
     }
   }
-  callLog().addResult("SetDisplayMode",
-                      formatArgs("width=%u height=%u bpp=%u refresh=%u flags=0x%x", dwWidth, dwHeight, dwBPP,
-                                 dwRefreshRate, dwFlags),
-                      result);
+  callLog().addResult(
+      "SetDisplayMode",
+      formatArgs("width=%u height=%u bpp=%u refresh=%u flags=0x%x", dwWidth, dwHeight, dwBPP, dwRefreshRate, dwFlags),
+      result);
   return result;
 }
 

@@ -27,8 +27,8 @@ std::string rectText(const RECT* rect) {
   return formatArgs("%d,%d,%d,%d", rect->left, rect->top, rect->right, rect->bottom);
 }
 
-DirectDrawSurface::DirectDrawSurface(DirectDrawDevice* owner, Kind kind, std::shared_ptr<PixelBlock> pixels,
-                                     DWORD caps, std::string role)
+DirectDrawSurface::DirectDrawSurface(DirectDrawDevice* owner, Kind kind, std::shared_ptr<PixelBlock> pixels, DWORD caps,
+                                     std::string role)
     : owner_(owner),
       kind_(kind),
       pixels_(std::move(pixels)),
@@ -110,8 +110,8 @@ HRESULT DirectDrawSurface::colourFill(LPRECT destination, LPDDBLTFX effects) {
   return DD_OK;
 }
 
-HRESULT DirectDrawSurface::Blt(LPRECT lpDestRect, LPDIRECTDRAWSURFACE7 lpDDSrcSurface, LPRECT lpSrcRect,
-                               DWORD dwFlags, LPDDBLTFX lpDDBltFx) {
+HRESULT DirectDrawSurface::Blt(LPRECT lpDestRect, LPDIRECTDRAWSURFACE7 lpDDSrcSurface, LPRECT lpSrcRect, DWORD dwFlags,
+                               LPDDBLTFX lpDDBltFx) {
   auto* source = static_cast<DirectDrawSurface*>(lpDDSrcSurface);
   HRESULT result = failures().check(Call::Blt);
   const DWORD supported = DDBLT_WAIT | DDBLT_DONOTWAIT | DDBLT_ASYNC | DDBLT_COLORFILL;
@@ -145,13 +145,12 @@ HRESULT DirectDrawSurface::Blt(LPRECT lpDestRect, LPDIRECTDRAWSURFACE7 lpDDSrcSu
     }
   }
   if (callLog().enabled()) {
-    callLog().addResult("Blt",
-                        formatArgs("surface=%s destination=%s source=%s sourceRect=%s flags=0x%x fill=%s",
-                                   role_.c_str(), rectText(lpDestRect).c_str(),
-                                   source ? source->role_.c_str() : "null", rectText(lpSrcRect).c_str(),
-                                   dwFlags,
-                                   lpDDBltFx ? formatArgs("0x%x", lpDDBltFx->dwFillColor).c_str() : "null"),
-                        result);
+    callLog().addResult(
+        "Blt",
+        formatArgs("surface=%s destination=%s source=%s sourceRect=%s flags=0x%x fill=%s", role_.c_str(),
+                   rectText(lpDestRect).c_str(), source ? source->role_.c_str() : "null", rectText(lpSrcRect).c_str(),
+                   dwFlags, lpDDBltFx ? formatArgs("0x%x", lpDDBltFx->dwFillColor).c_str() : "null"),
+        result);
   }
   return result;
 }
@@ -189,8 +188,9 @@ HRESULT DirectDrawSurface::Flip(LPDIRECTDRAWSURFACE7 lpDDSurfaceTargetOverride, 
     screen().show(true);
   }
   if (callLog().enabled()) {
-    callLog().addResult("Flip", formatArgs("surface=%s override=%s flags=0x%x", role_.c_str(),
-                                           lpDDSurfaceTargetOverride ? "set" : "null", dwFlags),
+    callLog().addResult("Flip",
+                        formatArgs("surface=%s override=%s flags=0x%x", role_.c_str(),
+                                   lpDDSurfaceTargetOverride ? "set" : "null", dwFlags),
                         result);
   }
   return result;
@@ -209,8 +209,7 @@ HRESULT DirectDrawSurface::GetAttachedSurface(LPDDSCAPS2 lpDDSCaps, LPDIRECTDRAW
     }
   }
   callLog().addResult("GetAttachedSurface",
-                      formatArgs("surface=%s caps=0x%x", role_.c_str(), lpDDSCaps ? lpDDSCaps->dwCaps : 0u),
-                      result);
+                      formatArgs("surface=%s caps=0x%x", role_.c_str(), lpDDSCaps ? lpDDSCaps->dwCaps : 0u), result);
   return result;
 }
 
@@ -264,8 +263,7 @@ HRESULT DirectDrawSurface::IsLost() {
   return lost() ? DDERR_SURFACELOST : DD_OK;
 }
 
-HRESULT DirectDrawSurface::Lock(LPRECT lpDestRect, LPDDSURFACEDESC2 lpDDSurfaceDesc, DWORD dwFlags,
-                                HANDLE hEvent) {
+HRESULT DirectDrawSurface::Lock(LPRECT lpDestRect, LPDDSURFACEDESC2 lpDDSurfaceDesc, DWORD dwFlags, HANDLE hEvent) {
   (void)hEvent;
   HRESULT result = failures().check(Call::Lock);
   if (result != DD_OK) {
@@ -287,9 +285,8 @@ HRESULT DirectDrawSurface::Lock(LPRECT lpDestRect, LPDDSURFACEDESC2 lpDDSurfaceD
   }
   if (callLog().enabled()) {
     callLog().addResult("Lock",
-                        formatArgs("surface=%s rect=%s flags=0x%x size=%u", role_.c_str(),
-                                   rectText(lpDestRect).c_str(), dwFlags,
-                                   lpDDSurfaceDesc ? lpDDSurfaceDesc->dwSize : 0u),
+                        formatArgs("surface=%s rect=%s flags=0x%x size=%u", role_.c_str(), rectText(lpDestRect).c_str(),
+                                   dwFlags, lpDDSurfaceDesc ? lpDDSurfaceDesc->dwSize : 0u),
                         result);
   }
   return result;

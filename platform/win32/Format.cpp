@@ -82,10 +82,14 @@ int WINAPI wvsprintfA(LPSTR lpOutput, LPCSTR lpFmt, va_list arglist) {
     ++p;
     Conversion conversion;
     for (;; ++p) {
-      if (*p == '-') conversion.left = true;
-      else if (*p == '0') conversion.zero = true;
-      else if (*p == '#') conversion.alternate = true;
-      else break;
+      if (*p == '-')
+        conversion.left = true;
+      else if (*p == '0')
+        conversion.zero = true;
+      else if (*p == '#')
+        conversion.alternate = true;
+      else
+        break;
     }
     while (*p >= '0' && *p <= '9') conversion.width = conversion.width * 10 + (*p++ - '0');
     if (*p == '.') {
@@ -109,12 +113,13 @@ int WINAPI wvsprintfA(LPSTR lpOutput, LPCSTR lpFmt, va_list arglist) {
         break;
       }
       case 'u':
-        emitNumber(out, conversion, conversion.wide ? va_arg(args, unsigned long long) : va_arg(args, unsigned), false, 10, false);
+        emitNumber(out, conversion, conversion.wide ? va_arg(args, unsigned long long) : va_arg(args, unsigned), false,
+                   10, false);
         break;
       case 'x':
       case 'X':
-        emitNumber(out, conversion, conversion.wide ? va_arg(args, unsigned long long) : va_arg(args, unsigned), false, 16,
-                   *p == 'X');
+        emitNumber(out, conversion, conversion.wide ? va_arg(args, unsigned long long) : va_arg(args, unsigned), false,
+                   16, *p == 'X');
         break;
       case 'p': {
         Conversion pointer = conversion;

@@ -31,8 +31,7 @@ std::string asciiOnly(const char* text) {
 }  // namespace
 
 GbkCodec::GbkCodec()
-    : toUtf8Descriptor(openDescriptor("UTF-8", "GBK")),
-      fromUtf8Descriptor(openDescriptor("GBK", "UTF-8")) {}
+    : toUtf8Descriptor(openDescriptor("UTF-8", "GBK")), fromUtf8Descriptor(openDescriptor("GBK", "UTF-8")) {}
 
 GbkCodec::~GbkCodec() {
   if (toUtf8Descriptor != nullptr) iconv_close(static_cast<iconv_t>(toUtf8Descriptor));

@@ -6,7 +6,7 @@
 #include <string>
 
 class GbkCodec {
- public:
+public:
   GbkCodec();
   virtual ~GbkCodec();
 
@@ -23,7 +23,7 @@ class GbkCodec {
   // UTF-8 to GBK bytes. A character without a GBK form becomes '?'.
   std::string fromUtf8(const char* utf8) const;
 
- private:
+private:
   std::string convert(void* descriptor, const char* text, bool sourceIsUtf8) const;
 
   void* toUtf8Descriptor;    // iconv_t, or null when GBK is unknown

@@ -30,8 +30,7 @@ std::shared_ptr<PixelBlock> PixelBlock::make(int width, int height) {
 }
 
 RECT intersectRects(const RECT& a, const RECT& b) {
-  RECT r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
-         std::min(a.bottom, b.bottom)};
+  RECT r{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right), std::min(a.bottom, b.bottom)};
   if (rectEmpty(r)) r = RECT{0, 0, 0, 0};
   return r;
 }
@@ -88,8 +87,7 @@ void stretchPixels(const PixelBlock& from, const RECT& source, PixelBlock& to, c
   for (LONG step = 0; step < visible.bottom - visible.top; ++step) {
     LONG y = bottomUp ? visible.bottom - 1 - step : visible.top + step;
     int64_t sourceY = sameSize ? source.top + (y - destination.top)
-                               : source.top + ((y - destination.top) * 2 + 1) * sourceHeight /
-                                                  (destinationHeight * 2);
+                               : source.top + ((y - destination.top) * 2 + 1) * sourceHeight / (destinationHeight * 2);
     const uint16_t* in = input->row(static_cast<int>(sourceY));
     uint16_t* out = to.row(y) + visible.left;
     if (sameSize) {

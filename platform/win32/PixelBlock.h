@@ -25,7 +25,9 @@ struct PixelBlock {
 };
 
 // Rectangle helpers (right and bottom exclusive, as in Win32).
-inline bool rectEmpty(const RECT& r) { return r.right <= r.left || r.bottom <= r.top; }
+inline bool rectEmpty(const RECT& r) {
+  return r.right <= r.left || r.bottom <= r.top;
+}
 RECT intersectRects(const RECT& a, const RECT& b);
 bool rectInside(const RECT& inner, const RECT& outer);
 

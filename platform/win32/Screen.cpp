@@ -113,8 +113,8 @@ bool Screen::capture(std::vector<uint16_t>& pixels, int& width, int& height) {
   }
   pixels.resize(static_cast<size_t>(width) * height);
   for (int y = 0; y < height; ++y) {
-    const uint16_t* row = reinterpret_cast<const uint16_t*>(reinterpret_cast<const char*>(source) +
-                                                            static_cast<ptrdiff_t>(y) * pitch);
+    const uint16_t* row =
+        reinterpret_cast<const uint16_t*>(reinterpret_cast<const char*>(source) + static_cast<ptrdiff_t>(y) * pitch);
     std::copy(row, row + width, pixels.begin() + static_cast<ptrdiff_t>(y) * width);
   }
   return true;

@@ -4,8 +4,7 @@
 
 namespace platform {
 
-UINT_PTR TimerTable::set(HWND window, UINT_PTR id, UINT elapseMs, TIMERPROC procedure,
-                         int64_t nowTicks) {
+UINT_PTR TimerTable::set(HWND window, UINT_PTR id, UINT elapseMs, TIMERPROC procedure, int64_t nowTicks) {
   if (elapseMs < USER_TIMER_MINIMUM) elapseMs = USER_TIMER_MINIMUM;
   if (elapseMs > USER_TIMER_MAXIMUM) elapseMs = USER_TIMER_MAXIMUM;
   int64_t period = static_cast<int64_t>(elapseMs) * Clock::kTicksPerMillisecond;

@@ -11,12 +11,9 @@ using platform::formatArgs;
 using platform::messageQueue;
 using platform::windowManager;
 
-BOOL WINAPI PeekMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax,
-                         UINT wRemoveMsg) {
+BOOL WINAPI PeekMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax, UINT wRemoveMsg) {
   if (!lpMsg) return FALSE;
-  return messageQueue().peek(*lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, (wRemoveMsg & PM_REMOVE) != 0)
-             ? TRUE
-             : FALSE;
+  return messageQueue().peek(*lpMsg, hWnd, wMsgFilterMin, wMsgFilterMax, (wRemoveMsg & PM_REMOVE) != 0) ? TRUE : FALSE;
 }
 
 BOOL WINAPI GetMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax) {
@@ -65,8 +62,7 @@ void WINAPI PostQuitMessage(int nExitCode) {
 }
 
 UINT_PTR WINAPI SetTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse, TIMERPROC lpTimerFunc) {
-  callLog().add("SetTimer",
-                formatArgs("id=%lu elapse=%u", static_cast<unsigned long>(nIDEvent), uElapse), hWnd);
+  callLog().add("SetTimer", formatArgs("id=%lu elapse=%u", static_cast<unsigned long>(nIDEvent), uElapse), hWnd);
   if (hWnd && !windowManager().find(hWnd)) return 0;
   return messageQueue().timers().set(hWnd, nIDEvent, uElapse, lpTimerFunc, platform::systemClock().now());
 }

@@ -13,23 +13,23 @@ using platform::windowManager;
 ATOM WINAPI RegisterClassA(const WNDCLASSA* lpWndClass) {
   if (!lpWndClass) return 0;
   ATOM atom = windowManager().registerClass(*lpWndClass);
-  callLog().add("RegisterClassA",
-                formatArgs("class=%s style=0x%x", lpWndClass->lpszClassName ? lpWndClass->lpszClassName : "",
-                           lpWndClass->style));
+  callLog().add(
+      "RegisterClassA",
+      formatArgs("class=%s style=0x%x", lpWndClass->lpszClassName ? lpWndClass->lpszClassName : "", lpWndClass->style));
   return atom;
 }
 
-HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindowName, DWORD dwStyle,
-                            int X, int Y, int nWidth, int nHeight, HWND hWndParent, HMENU hMenu,
-                            HINSTANCE hInstance, LPVOID lpParam) {
+HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindowName, DWORD dwStyle, int X, int Y,
+                            int nWidth, int nHeight, HWND hWndParent, HMENU hMenu, HINSTANCE hInstance,
+                            LPVOID lpParam) {
   (void)hWndParent;
   (void)hMenu;
   callLog().add("CreateWindowExA",
                 formatArgs("class=%s style=0x%x exStyle=0x%x x=%d y=%d width=%d height=%d",
                            lpClassName ? lpClassName : "", dwStyle, dwExStyle, X, Y, nWidth, nHeight),
                 nullptr, lpWindowName ? lpWindowName : "");
-  return windowManager().create(dwExStyle, lpClassName, lpWindowName, dwStyle, X, Y, nWidth, nHeight,
-                                hInstance, lpParam);
+  return windowManager().create(dwExStyle, lpClassName, lpWindowName, dwStyle, X, Y, nWidth, nHeight, hInstance,
+                                lpParam);
 }
 
 BOOL WINAPI DestroyWindow(HWND hWnd) {
@@ -120,8 +120,7 @@ LONG WINAPI SetWindowLongA(HWND hWnd, int nIndex, LONG dwNewLong) {
   platform::Window* window = windowManager().find(hWnd);
   if (!window) return 0;
   LONG previous = GetWindowLongA(hWnd, nIndex);
-  callLog().add("SetWindowLongA", formatArgs("index=%d value=0x%x", nIndex, static_cast<unsigned>(dwNewLong)),
-                hWnd);
+  callLog().add("SetWindowLongA", formatArgs("index=%d value=0x%x", nIndex, static_cast<unsigned>(dwNewLong)), hWnd);
   DWORD value = static_cast<DWORD>(dwNewLong);
   switch (nIndex) {
     case GWL_STYLE:
@@ -157,16 +156,15 @@ BOOL WINAPI SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, 
   }
   POINT position{X, Y};
   SIZE size{cx, cy};
-  windowManager().place(hWnd, (uFlags & SWP_NOMOVE) ? nullptr : &position,
-                        (uFlags & SWP_NOSIZE) ? nullptr : &size);
+  windowManager().place(hWnd, (uFlags & SWP_NOMOVE) ? nullptr : &position, (uFlags & SWP_NOSIZE) ? nullptr : &size);
   if (uFlags & SWP_SHOWWINDOW) windowManager().setVisible(hWnd, true);
   if (uFlags & SWP_HIDEWINDOW) windowManager().setVisible(hWnd, false);
   return TRUE;
 }
 
 BOOL WINAPI MoveWindow(HWND hWnd, int X, int Y, int nWidth, int nHeight, BOOL bRepaint) {
-  callLog().add("MoveWindow",
-                formatArgs("x=%d y=%d width=%d height=%d repaint=%d", X, Y, nWidth, nHeight, bRepaint), hWnd);
+  callLog().add("MoveWindow", formatArgs("x=%d y=%d width=%d height=%d repaint=%d", X, Y, nWidth, nHeight, bRepaint),
+                hWnd);
   if (!windowManager().find(hWnd)) return FALSE;
   POINT position{X, Y};
   SIZE size{nWidth, nHeight};

@@ -35,8 +35,8 @@ ATOM WindowManager::registerClass(const WNDCLASSA& windowClass) {
   return static_cast<ATOM>(0xC000 + classes_.size());
 }
 
-HWND WindowManager::create(DWORD exStyle, const char* className, const char* title, DWORD style,
-                           int x, int y, int width, int height, HINSTANCE instance, LPVOID param) {
+HWND WindowManager::create(DWORD exStyle, const char* className, const char* title, DWORD style, int x, int y,
+                           int width, int height, HINSTANCE instance, LPVOID param) {
   const Class* windowClass = findClass(className);
   if (!windowClass) return nullptr;
   auto window = std::make_unique<Window>();
@@ -62,8 +62,8 @@ HWND WindowManager::create(DWORD exStyle, const char* className, const char* tit
     raw->alive = false;
     return nullptr;
   }
-  CREATESTRUCTA create{param,  instance, nullptr, nullptr, height, width, y, x,
-                       static_cast<LONG>(style), title, className, exStyle};
+  CREATESTRUCTA create{param, instance,  nullptr, nullptr, height, width, y, x, static_cast<LONG>(style),
+                       title, className, exStyle};
   if (!send(handle, WM_NCCREATE, 0, reinterpret_cast<LPARAM>(&create)) ||
       send(handle, WM_CREATE, 0, reinterpret_cast<LPARAM>(&create)) == -1) {
     destroy(handle);
@@ -143,8 +143,7 @@ void WindowManager::place(HWND handle, const POINT* position, const SIZE* size) 
   }
   if (old.right - old.left != window->rect.right - window->rect.left ||
       old.bottom - old.top != window->rect.bottom - window->rect.top) {
-    send(handle, WM_SIZE, SIZE_RESTORED,
-         MAKELPARAM(client.right - client.left, client.bottom - client.top));
+    send(handle, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right - client.left, client.bottom - client.top));
   }
 }
 

@@ -27,8 +27,8 @@ struct Window {
 class WindowManager {
 public:
   ATOM registerClass(const WNDCLASSA& windowClass);
-  HWND create(DWORD exStyle, const char* className, const char* title, DWORD style, int x, int y,
-              int width, int height, HINSTANCE instance, LPVOID param);
+  HWND create(DWORD exStyle, const char* className, const char* title, DWORD style, int x, int y, int width, int height,
+              HINSTANCE instance, LPVOID param);
   bool destroy(HWND handle);
 
   // The live window of a handle, or null (also for the desktop).

@@ -53,7 +53,8 @@ std::vector<std::string> namesOf(const PackArchive& archive) {
 
 // data: tile02.bdi, an empty file and a subdirectory maps holding a.bin.
 Dir sampleTree() {
-  return Dir{"data", {{"data\\tile02.bdi", "TILE-BYTES"}, {"data\\empty", ""}},
+  return Dir{"data",
+             {{"data\\tile02.bdi", "TILE-BYTES"}, {"data\\empty", ""}},
              {Dir{"data\\maps", {{"data\\maps\\a.bin", "abc"}}, {}}}};
 }
 
@@ -203,15 +204,28 @@ TEST_F(ArchiveTest, ReaderQuirksOfTheLayout) {
   EXPECT_EQ("ok", readBoth(archive, "d\\x"));
 
   // The second "file" is a directory; its block follows the first file's data.
-  ASSERT_TRUE(open(ArchiveImage().header(2, 2).directory("d", 16, 0, 2).file("d\\f", 400, 3)
-                       .directory("d\\s", 272, 0, 1).data("FFF").file("d\\s\\g", 531, 2).data("GG").bytes));
+  ASSERT_TRUE(open(ArchiveImage()
+                       .header(2, 2)
+                       .directory("d", 16, 0, 2)
+                       .file("d\\f", 400, 3)
+                       .directory("d\\s", 272, 0, 1)
+                       .data("FFF")
+                       .file("d\\s\\g", 531, 2)
+                       .data("GG")
+                       .bytes));
   EXPECT_EQ(16, archive.entries[archive.findEntry("d\\s")].flags);
   EXPECT_EQ("GG", readBoth(archive, "d\\s\\g"));
 
   // The first "file" is a directory whose block lies behind the root's records; the walk comes
   // back for the second file, whose data follow that block.
-  std::string nested = ArchiveImage().header(2, 2).directory("d", 16, 0, 2).directory("d\\s", 144, 0, 1)
-                           .file("d\\f", 530, 3).file("d\\s\\g", 528, 2).data("GGFFF").bytes;
+  std::string nested = ArchiveImage()
+                           .header(2, 2)
+                           .directory("d", 16, 0, 2)
+                           .directory("d\\s", 144, 0, 1)
+                           .file("d\\f", 530, 3)
+                           .file("d\\s\\g", 528, 2)
+                           .data("GGFFF")
+                           .bytes;
   ASSERT_TRUE(open(nested));
   EXPECT_EQ((std::vector<std::string>{"d", "d\\f", "d\\s", "d\\s\\g"}), namesOf(archive));
   EXPECT_EQ("FFF", readBoth(archive, "d\\f"));
@@ -222,7 +236,8 @@ TEST_F(ArchiveTest, ReaderQuirksOfTheLayout) {
 
 TEST_F(ArchiveTest, OnlyQueriesAreLowerCasedAndOnlyFilesRead) {
   const std::string stored = "data\\" + std::string(110, 'n');  // the longest name a record holds
-  ASSERT_TRUE(open(archiveImage(Dir{"data", {{"data\\tile02.bdi", "t"}, {"data\\Upper.bin", "u"}}, {Dir{stored, {}, {}}}})));
+  ASSERT_TRUE(
+      open(archiveImage(Dir{"data", {{"data\\tile02.bdi", "t"}, {"data\\Upper.bin", "u"}}, {Dir{stored, {}, {}}}})));
   EXPECT_GE(archive.findEntry("DATA\\TILE02.BDI"), 0);
   EXPECT_EQ(archive.findEntry("data\\tile02.bdi"), archive.findEntry("Data\\Tile02.Bdi"));
   EXPECT_GE(archive.findEntry(stored), 0);
@@ -301,9 +316,14 @@ TEST_F(ArchiveTest, DeepNestingEndsWithoutExhaustingTheStack) {
 
 TEST_F(ArchiveTest, DataOutsideTheArchiveIsNotRead) {
   // The walk is sound, but the records' offsets point elsewhere; one wraps past 2^32.
-  ASSERT_TRUE(open(ArchiveImage().header(1, 3).directory("d", 16, 0, 3).file("d\\far", 1000, 2)
-                       .file("d\\wrap", 0xFFFFFFF0u, 0x20).file("d\\ok", 562, 2)
-                       .data("aa" + std::string(0x20, 'w') + "cc").bytes));
+  ASSERT_TRUE(open(ArchiveImage()
+                       .header(1, 3)
+                       .directory("d", 16, 0, 3)
+                       .file("d\\far", 1000, 2)
+                       .file("d\\wrap", 0xFFFFFFF0u, 0x20)
+                       .file("d\\ok", 562, 2)
+                       .data("aa" + std::string(0x20, 'w') + "cc")
+                       .bytes));
   EXPECT_EQ(kFailed, readBoth(archive, "d\\far"));
   EXPECT_EQ(kFailed, readBoth(archive, "d\\wrap"));
   EXPECT_EQ("cc", readBoth(archive, "d\\ok"));

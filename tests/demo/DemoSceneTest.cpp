@@ -83,10 +83,14 @@ TEST(DemoScene, SetUpFailuresShowTheirMessageAndStopThere) {
     const char* message;  // "" when set-up succeeds
     int lastImageRead;    // index of the last image tried: the ones after it are not read
   };
-  const Case cases[] = {{"no pack", "open pack file fail", 0},   {"no archive", "open pack file fail", 0},
-                        {"data\\tile02.bdi", "1", 0},            {"data\\role.bdi", "2", 1},
-                        {"data\\fire.bdi", "3", 2},              {"data\\tile04.bdi", "4", 3},
-                        {"damaged fire", "3", 2},                {"data\\songti16x16.font", "font", 4},
+  const Case cases[] = {{"no pack", "open pack file fail", 0},
+                        {"no archive", "open pack file fail", 0},
+                        {"data\\tile02.bdi", "1", 0},
+                        {"data\\role.bdi", "2", 1},
+                        {"data\\fire.bdi", "3", 2},
+                        {"data\\tile04.bdi", "4", 3},
+                        {"damaged fire", "3", 2},
+                        {"data\\songti16x16.font", "font", 4},
                         {"data\\bdi.dat", "", 4}};  // the blend tables are computed instead
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -95,7 +99,9 @@ TEST(DemoScene, SetUpFailuresShowTheirMessageAndStopThere) {
       files.erase(c.what);
       if (std::string(c.what) == "damaged fire") std::swap(files["data\\fire.bdi"][0], files["data\\fire.bdi"][1]);
       const std::string what = c.what;
-      const std::string pack = what == "no pack" ? "" : what == "no archive" ? "not an archive" : demotest::packImage(files);
+      const std::string pack = what == "no pack"      ? ""
+                               : what == "no archive" ? "not an archive"
+                                                      : demotest::packImage(files);
       DemoScene scene;
       const bool succeeded = setUpScene(scene, pack);
       checks.equal(succeeded, *c.message == 0, "set-up result");

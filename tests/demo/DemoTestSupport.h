@@ -52,9 +52,9 @@ template <typename Body>
 
 // Runs the lambda given in a forked child; the test fails with the child's messages when a check
 // failed or the child died.
-#define DEMO_SCENARIO(...)                                                                \
-  do {                                                                                    \
-    auto demoScenarioBody = __VA_ARGS__;                                                  \
+#define DEMO_SCENARIO(...)                                                               \
+  do {                                                                                   \
+    auto demoScenarioBody = __VA_ARGS__;                                                 \
     EXPECT_EXIT(demotest::runChild(demoScenarioBody), ::testing::ExitedWithCode(0), ""); \
   } while (0)
 

@@ -114,17 +114,33 @@ TEST_F(IniFileTest, SelectionCoversOnlyItsOwnLines) {
 TEST_F(IniFileTest, KeysAndValues) {
   const std::vector<std::pair<const char*, int32_t>> cases = {
       // blanks and comments around a key
-      {"Width = 800\n", 800}, {" \t Width=800 // wide\n", 800}, {"Width=800// wide\n", 800},
-      {"// Width=800\n", -1}, {"Wid//th=800\n", -1},
+      {"Width = 800\n", 800},
+      {" \t Width=800 // wide\n", 800},
+      {"Width=800// wide\n", 800},
+      {"// Width=800\n", -1},
+      {"Wid//th=800\n", -1},
       // names compare as exact bytes; any byte after the name separates
-      {"width=800\n", -1}, {"WidthX=800\n", -1}, {"Widt=800\n", -1}, {"Width 800\n", 0}, {"Width :800\n", 800},
+      {"width=800\n", -1},
+      {"WidthX=800\n", -1},
+      {"Widt=800\n", -1},
+      {"Width 800\n", 0},
+      {"Width :800\n", 800},
       // values read as decimal integers, saturating
-      {"Width=\n", -1}, {"Width\n", -1}, {"Width=abc\n", -1}, {"Width=-\n", -1}, {"Width=-5\n", -5}, {"Width=+7\n", 7},
-      {"Width=12px\n", 12}, {"Width=99999999999999999999\n", 2147483647}, {"Width=-2147483648\n", -2147483647 - 1},
+      {"Width=\n", -1},
+      {"Width\n", -1},
+      {"Width=abc\n", -1},
+      {"Width=-\n", -1},
+      {"Width=-5\n", -5},
+      {"Width=+7\n", 7},
+      {"Width=12px\n", 12},
+      {"Width=99999999999999999999\n", 2147483647},
+      {"Width=-2147483648\n", -2147483647 - 1},
       // the first matching line wins, even when its value is unreadable
-      {"Width=1\nWidth=2\n", 1}, {"Width=x\nWidth=2\n", -1},
+      {"Width=1\nWidth=2\n", 1},
+      {"Width=x\nWidth=2\n", -1},
       // a "[" anywhere ends the section
-      {"A=1 // see [x]\nWidth=2\n", -1}, {"A=1[\nWidth=2\n", -1},
+      {"A=1 // see [x]\nWidth=2\n", -1},
+      {"A=1[\nWidth=2\n", -1},
       // the last line needs no line feed
       {"Height=1\nWidth=1024", 1024},
   };

@@ -22,8 +22,12 @@ void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
   }
   return std::malloc(size ? size : 1);
 }
-void operator delete[](void* block) noexcept { std::free(block); }
-void operator delete[](void* block, std::size_t) noexcept { std::free(block); }
+void operator delete[](void* block) noexcept {
+  std::free(block);
+}
+void operator delete[](void* block, std::size_t) noexcept {
+  std::free(block);
+}
 void* operator new[](std::size_t size) {
   if (void* block = std::malloc(size ? size : 1)) return block;
   throw std::bad_alloc();
@@ -76,8 +80,7 @@ protected:
 
 // ---- Expansion ---------------------------------------------------------------------------------
 
-void expandWithDefaultTable(const uint8_t* source, int32_t width, int32_t height, uint8_t* destination,
-                            int32_t pitch) {
+void expandWithDefaultTable(const uint8_t* source, int32_t width, int32_t height, uint8_t* destination, int32_t pitch) {
   static Display display;  // its table is the default one
   expandCodesTable(source, width, height, destination, pitch, display.expandTable);
 }
@@ -87,7 +90,7 @@ TEST(Expand, EveryPathShowsCodeTimes0x101AndStaysInsideItsRows) {
   using ExpandFunction = void (*)(const uint8_t*, int32_t, int32_t, uint8_t*, int32_t);
   const std::pair<const char*, ExpandFunction> paths[] = {
       {"fast", expandCodesFast}, {"portable", expandCodesPortable}, {"table", expandWithDefaultTable}};
-  const std::pair<int32_t, int32_t> shapes[] = {{1, 3}, {7, 2}, {31, 2}, {32, 3}, {33, 3},
+  const std::pair<int32_t, int32_t> shapes[] = {{1, 3},  {7, 2},  {31, 2},  {32, 3}, {33, 3},
                                                 {63, 2}, {96, 2}, {640, 4}, {645, 3}};
   for (const auto& [width, height] : shapes) {
     const int32_t pitch = width * 2 + 6;
@@ -166,7 +169,8 @@ TEST_F(DisplayTest, FullScreenStartUpMakesItsCallsInOrderWithTheirFlagsOnAnyDesk
               "DirectDrawCreateEx SetCooperativeLevel SetDisplayMode CreateSurface GetAttachedSurface ");
     EXPECT_EQ(argsOf("SetCooperativeLevel", {"flags"}), "0x13");
     EXPECT_EQ(argsOf("SetDisplayMode", {"width", "height", "bpp"}), "800 600 16");
-    EXPECT_EQ(argsOf("CreateSurface", {"flags", "caps", "backBuffers"}), videoMemory ? "0x21 0x4218 1" : "0x21 0xa18 1");
+    EXPECT_EQ(argsOf("CreateSurface", {"flags", "caps", "backBuffers"}),
+              videoMemory ? "0x21 0x4218 1" : "0x21 0xa18 1");
     EXPECT_EQ(argsOf("GetAttachedSurface", {"caps"}), "0x4");
     EXPECT_EQ(display.fullScreen, 1);
     EXPECT_EQ(headless::messageBoxCount(), 0);
@@ -205,11 +209,16 @@ TEST_F(DisplayTest, NoMemoryForTheBufferShowsItsMessageAndFails) {
 }
 
 TEST_F(DisplayTest, FailedStartUpStepsAndImpossibleSizesReportFalse) {
-  const std::pair<Call, bool> steps[] = {
-      {Call::DirectDrawCreateEx, false}, {Call::SetCooperativeLevel, false}, {Call::CreateSurface, false},
-      {Call::CreateClipper, false},      {Call::SetHWnd, false},             {Call::SetClipper, false},
-      {Call::SetCooperativeLevel, true}, {Call::SetDisplayMode, true},       {Call::CreateSurface, true},
-      {Call::GetAttachedSurface, true}};
+  const std::pair<Call, bool> steps[] = {{Call::DirectDrawCreateEx, false},
+                                         {Call::SetCooperativeLevel, false},
+                                         {Call::CreateSurface, false},
+                                         {Call::CreateClipper, false},
+                                         {Call::SetHWnd, false},
+                                         {Call::SetClipper, false},
+                                         {Call::SetCooperativeLevel, true},
+                                         {Call::SetDisplayMode, true},
+                                         {Call::CreateSurface, true},
+                                         {Call::GetAttachedSurface, true}};
   for (const auto& [step, fullScreen] : steps) {
     SCOPED_TRACE(std::to_string(static_cast<int>(step)) + (fullScreen ? " full screen" : " windowed"));
     headless::clearCalls();
@@ -248,7 +257,10 @@ TEST_F(DisplayTest, SecondStartUpKeepsTheBufferUnlessItIsTooSmall) {
 }
 
 TEST_F(DisplayTest, DestructorReleasesBackPrimaryThenDirectDraw) {
-  { Display display; start(display); }
+  {
+    Display display;
+    start(display);
+  }
   // A surface also lets go of the DirectDraw object that made it: only the surfaces' order and
   // the last release count.
   std::string surfaces;

@@ -88,7 +88,9 @@ TEST_F(BitmapFontTest, RefusalsKeepTheGlyphsHeldAndTheirBounds) {
   EXPECT_FALSE(load(font, fontFile(16, 16, 16, 32896 * 16)));
   EXPECT_FALSE(font.load(loader, "data\\missing"));
   EXPECT_EQ(font.glyphs, glyphs);
-  font.drawText(frame.display, 3, 2, 10, kInk, "\xB0\xA1" "A");  // glyph 12577 lies past the data
+  font.drawText(frame.display, 3, 2, 10, kInk,
+                "\xB0\xA1"
+                "A");  // glyph 12577 lies past the data
   EXPECT_EQ(frame.pixels(), picture({{'A', 3 + 17, 2, 8}}));
   EXPECT_TRUE(frame.bandsIntact());
 }
@@ -106,12 +108,16 @@ TEST_F(BitmapFontTest, DrawsCharactersAlongLinesOfABudgetOfBytesInsideTheBuffer)
       {0, 0, 10, "\xB0", {{12416, 0, 0, 16}}},  // a lone lead byte ends the text
       {0, 0, 10, "a\nb", {{'a', 0, 0, 8}, {'\n', 9, 0, 8}, {'b', 18, 0, 8}}},
       // A two-byte character may start on the last byte of the budget.
-      {0, 0, 3, "ab\xB0\xA1" "cd",
+      {0,
+       0,
+       3,
+       "ab\xB0\xA1"
+       "cd",
        {{'a', 0, 0, 8}, {'b', 9, 0, 8}, {12577, 18, 0, 16}, {'c', 0, 18, 8}, {'d', 9, 18, 8}}},
       // Single-byte: 5 columns, advance 6; two-byte: 16 columns (no bits beyond), lines 22 apart.
       {1, 0, 3, "x\xB0\xA1y", {{'x', 1, 0, 5}, {12577, 7, 0, 16}, {'y', 1, 22, 5}}, 11, 20},
       {W - 4, 10, 10, "\xB0\xA1", {{12577, W - 4, 10, 16}}},  // columns 4 to 15 wrap onto the next rows
-      {20, -8, 10, "Q", {{'Q', 20, -8, 8}}},                   // only rows 8 to 15
+      {20, -8, 10, "Q", {{'Q', 20, -8, 8}}},                  // only rows 8 to 15
       {W - 3, H - 2, 10, "W\xB0\xA1", {{'W', W - 3, H - 2, 8}, {12577, W + 6, H - 2, 16}}},
       {-20, H - 1, 10, "W\xB0\xA1", {{'W', -20, H - 1, 8}, {12577, -11, H - 1, 16}}},
       {INT_MAX - 3, 0, 10, "W\xB0\xA1", {{'W', INT_MAX - 3, 0, 8}, {12577, INT_MAX + 6LL, 0, 16}}},

@@ -39,8 +39,15 @@ bool endsWith(const std::string& text, const std::string& end) {
 // subdirectory, its file record at 144, data at 272..276; the maps block at 277: record, a.bin's
 // record at 405, its data at 533.
 std::string sampleArchive() {
-  return ArchiveImage().header(2, 2).directory("data", 16, 1, 1).file("data\\tile02.bdi", 272, 5).data("tile!")
-      .directory("data\\maps", 277, 0, 1).file("data\\maps\\a.bin", 533, 3).data("abc").bytes;
+  return ArchiveImage()
+      .header(2, 2)
+      .directory("data", 16, 1, 1)
+      .file("data\\tile02.bdi", 272, 5)
+      .data("tile!")
+      .directory("data\\maps", 277, 0, 1)
+      .file("data\\maps\\a.bin", 533, 3)
+      .data("abc")
+      .bytes;
 }
 
 void makeSampleTree(const TempDir& dir) {
@@ -50,9 +57,10 @@ void makeSampleTree(const TempDir& dir) {
 
 // Unpacking the sample archive into out\: the progress lines, with the result of each file.
 std::string sampleUnpackReport(const std::string& out, const char* result = "ok") {
-  return "Unpacking Directory :" + out + "data ...\nUnpacked File :" + out + "data\\tile02.bdi ...\nUnpacked File :" +
-         out + "data\\tile02.bdi " + result + "\nUnpacking Directory :" + out + "data\\maps ...\nUnpacked File :" +
-         out + "data\\maps\\a.bin ...\nUnpacked File :" + out + "data\\maps\\a.bin " + result +
+  return "Unpacking Directory :" + out + "data ...\nUnpacked File :" + out +
+         "data\\tile02.bdi ...\nUnpacked File :" + out + "data\\tile02.bdi " + result +
+         "\nUnpacking Directory :" + out + "data\\maps ...\nUnpacked File :" + out +
+         "data\\maps\\a.bin ...\nUnpacked File :" + out + "data\\maps\\a.bin " + result +
          "\nUnpacking Directory :" + out + "data\\maps OK!\nUnpacking Directory :" + out +
          "data OK!\nFile Count=2\nDir Count=2\n";
 }
@@ -60,11 +68,12 @@ std::string sampleUnpackReport(const std::string& out, const char* result = "ok"
 TEST(PackerCommandLine, UsageAndUnknownCommands) {
   TempDir dir;
   const std::string program = PACKER_PATH;
-  std::string usage = "Brumal Studio,Game Engine Tools\nWeb: https://brumal-engine.example.org\nFile Packer\n"
-                      "Author: Brumal engine developers\nUse:\n" +
-                      kSeparator + "\nPack A Directory And its SubDir:\n" + program + " -p PackDir PackedFile\n" +
-                      kSeparator + "\nUnpack From File:\n" + program + " -u PackedFile destDir\n" + kSeparator +
-                      "\nList All Packed File To ListFile:\n" + program + " -l PackedFile destfile\n";
+  std::string usage =
+      "Brumal Studio,Game Engine Tools\nWeb: https://brumal-engine.example.org\nFile Packer\n"
+      "Author: Brumal engine developers\nUse:\n" +
+      kSeparator + "\nPack A Directory And its SubDir:\n" + program + " -p PackDir PackedFile\n" + kSeparator +
+      "\nUnpack From File:\n" + program + " -u PackedFile destDir\n" + kSeparator +
+      "\nList All Packed File To ListFile:\n" + program + " -l PackedFile destfile\n";
   for (const std::vector<std::string>& args :
        {std::vector<std::string>{}, {"-p", "data"}, {"-p", "data", "data.pak", "extra"}}) {
     RunResult run = runPacker(dir.path, args);
@@ -86,7 +95,8 @@ TEST(PackerCommandLine, PackListAndUnpackTheSampleTree) {
   makeSampleTree(dir);
   RunResult run = runPacker(dir.path, {"-P", "data", "data.pak"});
   EXPECT_EQ(run.out, packReport("Packing Directory:data ...\n" + packed("data\\tile02.bdi") +
-                                    "Packing Directory:data\\maps ...\n" + packed("data\\maps\\a.bin"), 2, 2));
+                                    "Packing Directory:data\\maps ...\n" + packed("data\\maps\\a.bin"),
+                                2, 2));
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(readFile(dir / "data.pak"), sampleArchive());
 
@@ -100,9 +110,10 @@ TEST(PackerCommandLine, PackListAndUnpackTheSampleTree) {
     run = runPacker(dir.path, {"-U", "data.pak", "out\\"});
     EXPECT_EQ(run.out, sampleUnpackReport("out\\"));
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(snapshot(dir / "out"), (std::map<std::string, std::string>{
-                                         {"data", "<dir>"}, {"data/maps", "<dir>"},
-                                         {"data/maps/a.bin", "abc"}, {"data/tile02.bdi", "tile!"}}));
+    EXPECT_EQ(
+        snapshot(dir / "out"),
+        (std::map<std::string, std::string>{
+            {"data", "<dir>"}, {"data/maps", "<dir>"}, {"data/maps/a.bin", "abc"}, {"data/tile02.bdi", "tile!"}}));
     writeFile(dir / "out/data/tile02.bdi", "changed and longer");
   }
 }
@@ -121,38 +132,59 @@ TEST(PackerPack, GoldenRuns) {
     std::string archive;
   };
   const std::vector<Case> cases = {
-      {"empty directory", {{"data", "<dir>"}}, {"data"}, packReport("Packing Directory:data ...\n", 1, 0),
+      {"empty directory",
+       {{"data", "<dir>"}},
+       {"data"},
+       packReport("Packing Directory:data ...\n", 1, 0),
        ArchiveImage().header(1, 0).directory("data", 16, 0, 0).bytes},
-      {"one file", {{"data/tile02.bdi", "12345"}}, {"data"},
+      {"one file",
+       {{"data/tile02.bdi", "12345"}},
+       {"data"},
        packReport("Packing Directory:data ...\n" + packed("data\\tile02.bdi"), 1, 1),
        ArchiveImage().header(1, 1).directory("data", 16, 0, 1).file("data\\tile02.bdi", 272, 5).data("12345").bytes},
-      {"capitals shown, stored lowered", {{"DATA/Tile%d.BDI", "x"}, {"DATA/Sub/%s%n.Bin", ""}}, {"DATA"},
+      {"capitals shown, stored lowered",
+       {{"DATA/Tile%d.BDI", "x"}, {"DATA/Sub/%s%n.Bin", ""}},
+       {"DATA"},
        packReport("Packing Directory:DATA ...\n" + packed("data\\tile%d.bdi") + "Packing Directory:DATA\\Sub ...\n" +
-                      packed("data\\sub\\%s%n.bin"), 2, 2),
+                      packed("data\\sub\\%s%n.bin"),
+                  2, 2),
        archiveImage(Dir{"data", {{"data\\tile%d.bdi", "x"}}, {Dir{"data\\sub", {{"data\\sub\\%s%n.bin", ""}}, {}}}})},
-      {"trailing backslash doubles the separator", {{"data/a", "1"}}, {"data\\"},
+      {"trailing backslash doubles the separator",
+       {{"data/a", "1"}},
+       {"data\\"},
        packReport("Packing Directory:data\\ ...\n" + packed("data\\\\a"), 1, 1),
        archiveImage(Dir{"data\\", {{"data\\\\a", "1"}}, {}})},
       {"missing root", {}, {"nothere"}, "Packing Directory:nothere ...\nFailed !!!\n", kHeaderOnly},
       {"uncreatable archive", {{"data", "<dir>"}}, {"data", "no\\such\\dir.pak"}, "Failed !!!\n", ""},
-      {"115-byte path", {{"data/" + fits, "ok"}}, {"data"},
+      {"115-byte path",
+       {{"data/" + fits, "ok"}},
+       {"data"},
        packReport("Packing Directory:data ...\n" + packed("data\\" + fits), 1, 1),
        archiveImage(Dir{"data", {{"data\\" + fits, "ok"}}, {}})},
-      {"116-byte path", {{"long/" + longName, "no"}}, {"long"},
-       "Path Too Long To Pack (115 Bytes At Most):long\\" + longName + "\nFailed !!!\n", kHeaderOnly},
+      {"116-byte path",
+       {{"long/" + longName, "no"}},
+       {"long"},
+       "Path Too Long To Pack (115 Bytes At Most):long\\" + longName + "\nFailed !!!\n",
+       kHeaderOnly},
       // What cannot be read takes no record and no offset; the rest of the archive is sound.
       {"unreadable files",
        {{"data/a", "AAA"}, {"data/b", "<unreadable>"}, {"data/c", "C"}, {"data/d", "<link>"}, {"data/e", "<fifo>"}},
        {"data"},
        packReport("Packing Directory:data ...\n" + packed("data\\a") + packed("data\\b", "Failed!") +
-                      packed("data\\c") + packed("data\\d", "Failed!") + packed("data\\e", "Failed!"), 1, 2),
+                      packed("data\\c") + packed("data\\d", "Failed!") + packed("data\\e", "Failed!"),
+                  1, 2),
        archiveImage(Dir{"data", {{"data\\a", "AAA"}, {"data\\c", "C"}}, {}})},
-      {"unlistable subdirectory", {{"data/locked", "<locked>"}, {"data/open/y", "y"}}, {"data"},
+      {"unlistable subdirectory",
+       {{"data/locked", "<locked>"}, {"data/open/y", "y"}},
+       {"data"},
        packReport("Packing Directory:data ...\nPacking Directory:data\\locked ...\n"
                   "Packing Directory:data\\locked Failed!\nPacking Directory:data\\open ...\n" +
-                      packed("data\\open\\y"), 2, 1),
+                      packed("data\\open\\y"),
+                  2, 1),
        archiveImage(Dir{"data", {}, {Dir{"data\\open", {{"data\\open\\y", "y"}}, {}}}})},
-      {"directory link", {{"data/f", "f"}, {"data/loop", "<loop>"}}, {"data"},
+      {"directory link",
+       {{"data/f", "f"}, {"data/loop", "<loop>"}},
+       {"data"},
        packReport("Packing Directory:data ...\n" + packed("data\\f") + "Skipped Directory Link:data\\loop\n", 1, 1),
        archiveImage(Dir{"data", {{"data\\f", "f"}}, {}})},
   };
@@ -245,10 +277,19 @@ TEST(PackerUnpack, DestinationIsAPlainPrefix) {
 // still unpacked.
 TEST(PackerUnpack, HostileNamesAreRefused) {
   TempDir dir;
-  std::string hostile = ArchiveImage().header(3, 6).directory("data", 16, 1, 5)
-      .file("data\\..\\..\\escape1", 784, 1).file("\\tmp\\escape2", 785, 1).file("c:escape3", 786, 1)
-      .file("data\\ok.txt", 787, 2).file("data\\. .\\escape4", 789, 1).data("123OK5")
-      .directory("..", 790, 0, 1).file("data\\inner", 1046, 1).data("i").bytes;
+  std::string hostile = ArchiveImage()
+                            .header(3, 6)
+                            .directory("data", 16, 1, 5)
+                            .file("data\\..\\..\\escape1", 784, 1)
+                            .file("\\tmp\\escape2", 785, 1)
+                            .file("c:escape3", 786, 1)
+                            .file("data\\ok.txt", 787, 2)
+                            .file("data\\. .\\escape4", 789, 1)
+                            .data("123OK5")
+                            .directory("..", 790, 0, 1)
+                            .file("data\\inner", 1046, 1)
+                            .data("i")
+                            .bytes;
   writeFile(dir / "box/h.pak", hostile);
   fs::create_directory(dir / "box/out");
   EXPECT_EQ(runPacker(dir / "box", {"-u", "h.pak", "out\\"}).out,
@@ -258,9 +299,12 @@ TEST(PackerUnpack, HostileNamesAreRefused) {
             "Refused Unsafe Name :data\\. .\\escape4\nRefused Unsafe Name :..\n"
             "Unpacked File :out\\data\\inner ...\nUnpacked File :out\\data\\inner ok\n"
             "Unpacking Directory :out\\data OK!\nFile Count=6\nDir Count=3\n");
-  EXPECT_EQ(snapshot(dir.path), (std::map<std::string, std::string>{
-                                    {"box", "<dir>"}, {"box/h.pak", hostile}, {"box/out", "<dir>"}, {"box/out/data", "<dir>"},
-                                    {"box/out/data/ok.txt", "OK"}, {"box/out/data/inner", "i"}}));
+  EXPECT_EQ(snapshot(dir.path), (std::map<std::string, std::string>{{"box", "<dir>"},
+                                                                    {"box/h.pak", hostile},
+                                                                    {"box/out", "<dir>"},
+                                                                    {"box/out/data", "<dir>"},
+                                                                    {"box/out/data/ok.txt", "OK"},
+                                                                    {"box/out/data/inner", "i"}}));
 }
 
 // Cut anywhere or lying in its records, an archive fails cleanly: never a reported success, and
@@ -268,15 +312,16 @@ TEST(PackerUnpack, HostileNamesAreRefused) {
 TEST(PackerDamage, TruncatedAndDamagedArchivesFailCleanly) {
   TempDir dir;
   std::vector<std::tuple<std::string, std::string, bool>> archives;  // image, unpack's output, -l fails
-  for (size_t length : {0, 3, 15, 16, 17, 100, 143, 144, 145, 271, 272, 273, 276, 277, 278, 404, 405, 406, 532,
-                        533, 534, 535}) {
+  for (size_t length :
+       {0, 3, 15, 16, 17, 100, 143, 144, 145, 271, 272, 273, 276, 277, 278, 404, 405, 406, 532, 533, 534, 535}) {
     archives.emplace_back(sampleArchive().substr(0, length), length < 16 ? "Failed!!!\n" : kDamaged, true);
   }
   // 65535 subdirectories announced and none there; data beyond the end; a chain nested deeper
   // than any real archive (which a list may show); a name filling its field without its zero.
   archives.emplace_back(ArchiveImage().header(1, 0).directory("data", 16, 0xFFFF, 0).bytes, kDamaged, true);
   archives.emplace_back(
-      ArchiveImage().header(1, 1).directory("data", 16, 0, 1).file("data\\f", 272, 9999).data("x").bytes, kDamaged, true);
+      ArchiveImage().header(1, 1).directory("data", 16, 0, 1).file("data\\f", 272, 9999).data("x").bytes, kDamaged,
+      true);
   ArchiveImage deep;
   deep.header(200, 0);
   for (int level = 0; level < 200; ++level) {

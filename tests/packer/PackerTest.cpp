@@ -96,13 +96,12 @@ TEST_F(PackerLimitsTest, RealFourGibLimitOnSparseFiles) {
 }
 
 TEST(PackerNames, UnsafeNamesAreRecognised) {
-  for (const char* safe : {"data", "data\\tile02.bdi", "data\\\\a", "a..b", "data\\.hidden",
-                           "data\\.\\x", "..x", "x..", "data\\a b"}) {
+  for (const char* safe :
+       {"data", "data\\tile02.bdi", "data\\\\a", "a..b", "data\\.hidden", "data\\.\\x", "..x", "x..", "data\\a b"}) {
     EXPECT_TRUE(isSafeEntryName(safe)) << safe;
   }
-  for (const char* unsafe : {"", "..", "data\\..", "..\\data", "data\\..\\..\\x", "data/../x",
-                             "\\data", "/data", "c:data", "C:\\data", "data\\...\\x",
-                             "data\\.. \\x", "data\\. .\\x"}) {
+  for (const char* unsafe : {"", "..", "data\\..", "..\\data", "data\\..\\..\\x", "data/../x", "\\data", "/data",
+                             "c:data", "C:\\data", "data\\...\\x", "data\\.. \\x", "data\\. .\\x"}) {
     EXPECT_FALSE(isSafeEntryName(unsafe)) << unsafe;
   }
 }

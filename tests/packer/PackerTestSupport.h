@@ -26,8 +26,7 @@ struct RunResult {
 // Runs the built packer with args in directory cwd and collects its standard output and exit
 // status. With unprivileged, a root test run drops to user "nobody" first, so that permissions
 // (unreadable files, unlistable directories) take effect.
-inline RunResult runPacker(const std::string& cwd, const std::vector<std::string>& args,
-                           bool unprivileged = false) {
+inline RunResult runPacker(const std::string& cwd, const std::vector<std::string>& args, bool unprivileged = false) {
   const std::string program = PACKER_PATH;
   RunResult result;
   int pipeEnds[2];

@@ -454,7 +454,8 @@ TEST_F(DirectDrawTest, CallsAreRecordedWithRolesFlagsAndResults) {
   EXPECT_EQ(calls[0].args, "surface=offscreen1 rect=null flags=0x1 size=136");
   EXPECT_EQ(calls[1].api, "Unlock");
   EXPECT_EQ(calls[2].api, "Blt");
-  EXPECT_EQ(calls[2].args, "surface=primary destination=null source=offscreen1 sourceRect=null flags=0x1000000 fill=null");
+  EXPECT_EQ(calls[2].args,
+            "surface=primary destination=null source=offscreen1 sourceRect=null flags=0x1000000 fill=null");
   EXPECT_EQ(calls[2].result, DD_OK);
 }
 

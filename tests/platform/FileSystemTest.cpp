@@ -86,8 +86,7 @@ TEST_F(FileSystemTest, ListsDotEntriesFirstThenNamesInByteOrder) {
     writeFile(name, "x");
   }
   fs::create_directory(root + "/sub");
-  std::vector<std::string> expected = {".",  "..", "%p", ".hidden", "B",   "_x",
-                                       "a.txt", "b",  "sub", "~",   "\xC4\xE3"};
+  std::vector<std::string> expected = {".", "..", "%p", ".hidden", "B", "_x", "a.txt", "b", "sub", "~", "\xC4\xE3"};
   EXPECT_EQ(list(root + "\\*.*"), expected);
   // The same listing twice gives the same order.
   EXPECT_EQ(list(root + "\\*.*"), expected);
@@ -111,8 +110,7 @@ TEST_F(FileSystemTest, MaskSelectsNamesIgnoringCase) {
   }
   EXPECT_EQ(list(root + "\\*.txt"), (std::vector<std::string>{"one.TXT", "two.txt"}));
   EXPECT_EQ(list(root + "\\t?o.*"), (std::vector<std::string>{"two.txt"}));
-  EXPECT_EQ(list(root + "\\*"), (std::vector<std::string>{".", "..", "one.TXT", "t", "three.bin",
-                                                          "two.txt"}));
+  EXPECT_EQ(list(root + "\\*"), (std::vector<std::string>{".", "..", "one.TXT", "t", "three.bin", "two.txt"}));
   WIN32_FIND_DATAA data;
   EXPECT_EQ(FindFirstFileA((root + "\\*.png").c_str(), &data), INVALID_HANDLE_VALUE);
 }

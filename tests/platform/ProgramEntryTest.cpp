@@ -95,8 +95,8 @@ TEST(ProgramEntryTest, RunsTheGivenFramesAndSavesTheLastPicture) {
   headless::reset();
   std::string shot = ::testing::TempDir() + "entry-shot.png";
   std::remove(shot.c_str());
-  const char* argv[] = {"demo", "--headless", "--frames", "7", "--screenshot", shot.c_str(), "--fixed-fps=60",
-                        "keep", "two words"};
+  const char* argv[] = {"demo",       "--headless",     "--frames", "7",        "--screenshot",
+                        shot.c_str(), "--fixed-fps=60", "keep",     "two words"};
   int result = platform::runProgram(9, const_cast<char**>(argv), nullptr);
   EXPECT_EQ(result, 1);
   EXPECT_EQ(renderedFrames, 7);

@@ -49,11 +49,17 @@ TEST(GbkCodec, DamagedInputBecomesQuestionMarksAndConversionGoesOn) {
   ASSERT_TRUE(codec.available());
   // A lead byte cut off at the end of the text, and one followed by an invalid trail byte.
   EXPECT_EQ(codec.toUtf8("ok\xC4"), "ok?");
-  EXPECT_EQ(codec.toUtf8("\xFF" "A"), "?A");
+  EXPECT_EQ(codec.toUtf8("\xFF"
+                         "A"),
+            "?A");
   // A character GBK cannot hold (an emoji, four UTF-8 bytes) is one '?', not four.
-  EXPECT_EQ(codec.fromUtf8("a\xF0\x9F\x98\x80" "b"), "a?b");
+  EXPECT_EQ(codec.fromUtf8("a\xF0\x9F\x98\x80"
+                           "b"),
+            "a?b");
   // Broken UTF-8 likewise.
-  EXPECT_EQ(codec.fromUtf8("x\xE6\x82" "y"), "x?y");
+  EXPECT_EQ(codec.fromUtf8("x\xE6\x82"
+                           "y"),
+            "x?y");
 }
 
 TEST(GbkCodec, LongTextsCrossTheInternalChunkBoundary) {
@@ -62,7 +68,7 @@ TEST(GbkCodec, LongTextsCrossTheInternalChunkBoundary) {
   std::string gbk;
   std::string utf8;
   for (int i = 0; i < 100; ++i) {
-    gbk += "\xC4\xFA";        // 您
+    gbk += "\xC4\xFA";  // 您
     utf8 += "\xE6\x82\xA8";
   }
   EXPECT_EQ(codec.toUtf8(gbk.c_str()), utf8);
@@ -142,12 +148,11 @@ TEST(SdlMessageBox, WithoutADisplayItReturnsAtOnceWithZero) {
 // A read-back ARGB8888 pixel as RGB565 again: renderers widen 5 and 6 bits to 8 in their own
 // ways (0x3F may become 0xFC, 0xFD or 0xFF), the top bits are what must survive.
 uint16_t rgb565(uint32_t argb) {
-  return static_cast<uint16_t>(((argb >> 8) & 0xF800) | ((argb >> 5) & 0x07E0) |
-                               ((argb >> 3) & 0x001F));
+  return static_cast<uint16_t>(((argb >> 8) & 0xF800) | ((argb >> 5) & 0x07E0) | ((argb >> 3) & 0x001F));
 }
 
 class SdlWindowTest : public ::testing::Test {
- protected:
+protected:
   static void SetUpTestSuite() {
     SDL_SetHint(SDL_HINT_VIDEODRIVER, "dummy");
     ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
@@ -197,7 +202,7 @@ TEST_F(SdlWindowTest, DestinationRectangleLimitsThePicture) {
   ASSERT_EQ(width, 64);
   EXPECT_EQ(rgb565(shown[4 * 64 + 8]), 0xFFFFu);
   EXPECT_EQ(rgb565(shown[19 * 64 + 23]), 0xFFFFu);
-  EXPECT_EQ(rgb565(shown[3 * 64 + 8]), 0u);   // the rest of the client area is black
+  EXPECT_EQ(rgb565(shown[3 * 64 + 8]), 0u);  // the rest of the client area is black
   EXPECT_EQ(rgb565(shown[20 * 64 + 24]), 0u);
 }
 
@@ -286,7 +291,7 @@ SDL_Event windowEvent(Uint8 what) {
 }
 
 class SdlInputTest : public SdlWindowTest {
- protected:
+protected:
   void SetUp() override {
     SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
     input.addWindow(7, mainWindow);
@@ -329,15 +334,17 @@ TEST_F(SdlInputTest, EscapeIsAKeyWithCharacter27AndReleasesAreKeyUps) {
   input.translate(keyEvent(SDL_KEYUP, SDLK_ESCAPE, SDL_SCANCODE_ESCAPE));
   input.translate(keyEvent(SDL_KEYDOWN, SDLK_LSHIFT, SDL_SCANCODE_LSHIFT));
   EXPECT_EQ(drainKeys(), Keys({{BackendEvent::Type::KeyDown, 27, 27},
-                                {BackendEvent::Type::KeyUp, 27, 0},
-                                {BackendEvent::Type::KeyDown, 0x10, 0}}));
+                               {BackendEvent::Type::KeyUp, 27, 0},
+                               {BackendEvent::Type::KeyDown, 0x10, 0}}));
 }
 
 TEST_F(SdlInputTest, TypedChineseArrivesAsGbkBytesInOrder) {
-  input.translate(textEvent("\xE6\x82\xA8" "A"));  // "您A"
+  input.translate(
+      textEvent("\xE6\x82\xA8"
+                "A"));  // "您A"
   EXPECT_EQ(drainKeys(), Keys({{BackendEvent::Type::Char, 0, 0xC4},
-                                {BackendEvent::Type::Char, 0, 0xFA},
-                                {BackendEvent::Type::Char, 0, 'A'}}));
+                               {BackendEvent::Type::Char, 0, 0xFA},
+                               {BackendEvent::Type::Char, 0, 'A'}}));
 }
 
 TEST_F(SdlInputTest, KeyFollowedByLongerTextKeepsTheTextSeparate) {
@@ -346,8 +353,8 @@ TEST_F(SdlInputTest, KeyFollowedByLongerTextKeepsTheTextSeparate) {
   input.translate(keyEvent(SDL_KEYDOWN, SDLK_a, SDL_SCANCODE_A));
   // VK_PROCESSKEY: the key makes no character of its own.
   EXPECT_EQ(drainKeys(), Keys({{BackendEvent::Type::KeyDown, 0xE5, 0},
-                                {BackendEvent::Type::Char, 0, 0xC4},
-                                {BackendEvent::Type::Char, 0, 0xFA}}));
+                               {BackendEvent::Type::Char, 0, 0xC4},
+                               {BackendEvent::Type::Char, 0, 0xFA}}));
 }
 
 TEST_F(SdlInputTest, ShowingTheWindowActivatesOnceAndFocusReportsChangesOnly) {
@@ -441,8 +448,8 @@ Pairs seenPairs() {
 }
 
 LRESULT CALLBACK recordingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_ACTIVATEAPP || message == WM_KEYDOWN || message == WM_CHAR ||
-      message == WM_TIMER || message == WM_DESTROY) {
+  if (message == WM_ACTIVATEAPP || message == WM_KEYDOWN || message == WM_CHAR || message == WM_TIMER ||
+      message == WM_DESTROY) {
     seen.push_back(Seen{message, wParam});
   }
   if (message == WM_DESTROY) PostQuitMessage(0);
@@ -451,7 +458,7 @@ LRESULT CALLBACK recordingProc(HWND window, UINT message, WPARAM wParam, LPARAM 
 
 // The program's side: a window made as the demo makes it, messages taken as its loop takes them.
 class SdlLayerTest : public ::testing::Test {
- protected:
+protected:
   void SetUp() override {
     SDL_SetHint(SDL_HINT_VIDEODRIVER, "dummy");
     headless::reset();
@@ -468,8 +475,7 @@ class SdlLayerTest : public ::testing::Test {
     ASSERT_NE(RegisterClassA(&windowClass), 0);
     const int left = (GetSystemMetrics(SM_CXSCREEN) - 640) / 2;
     const int top = (GetSystemMetrics(SM_CYSCREEN) - 480) / 2;
-    window = CreateWindowExA(0, "test", "test", WS_POPUP, left, top, 640, 480, nullptr, nullptr,
-                             nullptr, nullptr);
+    window = CreateWindowExA(0, "test", "test", WS_POPUP, left, top, 640, 480, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(window, nullptr);
     ASSERT_NE(sdl->sdlWindowOf(window), nullptr);
   }
@@ -485,9 +491,12 @@ class SdlLayerTest : public ::testing::Test {
   }
   void pushToWindow(SDL_Event event) {
     const Uint32 id = sdl->sdlWindowOf(window)->id();
-    if (event.type == SDL_TEXTINPUT) event.text.windowID = id;
-    else if (event.type == SDL_WINDOWEVENT) event.window.windowID = id;
-    else event.key.windowID = id;
+    if (event.type == SDL_TEXTINPUT)
+      event.text.windowID = id;
+    else if (event.type == SDL_WINDOWEVENT)
+      event.window.windowID = id;
+    else
+      event.key.windowID = id;
     ASSERT_EQ(SDL_PushEvent(&event), 1);
   }
 
@@ -509,8 +518,7 @@ TEST_F(SdlLayerTest, TheDesktopLooksSixteenBitAndWindowsHaveNoFrameOfTheirOwn) {
   SDL_Window* sdlWindow = sdl->sdlWindowOf(window)->handle();
   EXPECT_FALSE(sdl->sdlWindowOf(window)->framed());
   const LONG style = GetWindowLongA(window, GWL_STYLE);
-  SetWindowLongA(window, GWL_STYLE, (style & ~static_cast<LONG>(WS_POPUP)) | WS_SYSMENU |
-                                        WS_MINIMIZEBOX);
+  SetWindowLongA(window, GWL_STYLE, (style & ~static_cast<LONG>(WS_POPUP)) | WS_SYSMENU | WS_MINIMIZEBOX);
   SetWindowPos(window, nullptr, 0, 0, 800, 600, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   EXPECT_TRUE(sdl->sdlWindowOf(window)->framed());
   RECT client;

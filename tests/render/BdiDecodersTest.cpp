@@ -55,7 +55,7 @@ TEST(CopyRaw, CopiesWhatBothThePayloadAndTheBlockHold) {
 
 TEST(DecodeRle, Examples) {
   expectExamples(decodeRle, {{{0x83, 0x05, 0x02, 0x07, 0x08}, 5, {5, 5, 5, 7, 8}},
-                             {{0x80, 0x11, 0x01, 0x22}, 2, {0x22, 0}},  // 0-length run takes its value
+                             {{0x80, 0x11, 0x01, 0x22}, 2, {0x22, 0}},     // 0-length run takes its value
                              {{0x00, 0x00, 0x82, 0x33}, 2, {0x33, 0x33}},  // 0-length literal packet
                              {{0x01, 0x09, 0x85}, 4, {9, 0, 0, 0}},        // run without its value
                              {{0x05, 0x01, 0x02}, 5, {1, 2, 0, 0, 0}},     // literals cut short
@@ -64,13 +64,15 @@ TEST(DecodeRle, Examples) {
                              {{0x85, 0x66}, 0, {}}});
 }
 
-Bytes text(const std::string& characters) { return Bytes(characters.begin(), characters.end()); }
+Bytes text(const std::string& characters) {
+  return Bytes(characters.begin(), characters.end());
+}
 
 TEST(DecodeLzss, Examples) {
   expectExamples(decodeLzss,
-                 {{{0x00, 0x00, 0x00}, 3, text("   ")},                // into the space-filled ring
+                 {{{0x00, 0x00, 0x00}, 3, text("   ")},                  // into the space-filled ring
                   {{0x00, 0x34, 0x1F}, 18, text(std::string(18, ' '))},  // position 0x134, 18 bytes
-                  {{0x01, 0x41, 0xEE, 0xF0}, 4, text("AAAA")},            // overlapping reference
+                  {{0x01, 0x41, 0xEE, 0xF0}, 4, text("AAAA")},           // overlapping reference
                   {{0x07, 'x', 'y', 'z', 0xEE, 0xF7}, 13, text("xyzxyzxyzxyzx")},
                   // Flag bits low bit first, eight items a flag byte.
                   {{0x05, 'a', 0, 0, 'b', 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x01, 'c'}, 21, text("a   b               c")},
@@ -85,7 +87,14 @@ TEST(DecodeLzss, Examples) {
 
 TEST(DecodeLzss, LastEighteenRingBytesOutliveTheDecode) {
   // Eighteen literals land in ring positions 4078..4095, which the next decode does not refill.
-  decode(decodeLzss, text("\xFF" "ABCDEFGH" "\xFF" "IJKLMNOP" "\x03" "QR"), 18);
+  decode(decodeLzss,
+         text("\xFF"
+              "ABCDEFGH"
+              "\xFF"
+              "IJKLMNOP"
+              "\x03"
+              "QR"),
+         18);
   EXPECT_EQ(decode(decodeLzss, {0x00, 0xEE, 0xF1}, 4), text("ABCD"));
 }
 

@@ -50,22 +50,38 @@ void fillPatternTables() {
 // The rule of one mode for one pixel, straight from the mode table.
 uint8_t referencePixel(int32_t mode, uint8_t s, uint8_t d, int32_t a, uint8_t key, uint8_t g) {
   switch (mode) {
-    case 0: return s;
-    case 1: return s != key ? s : d;
-    case 2: return d != g ? s : d;
-    case 3: return alphaTable[a][s][d];
-    case 4: return s != key ? alphaTable[a][s][d] : d;
-    case 5: return d != g ? alphaTable[a][s][d] : d;
-    case 6: return addTable[s][d];
-    case 7: return s != key ? addTable[s][d] : d;
-    case 8: return d != g ? addTable[s][d] : d;
-    case 9: return subTable[s][d];
-    case 16: return s != key ? subTable[s][d] : d;
-    case 17: return d != g ? subTable[s][d] : d;
-    case 18: return greyTable[s];
-    case 19: return s != key ? greyTable[s] : d;
-    case 20: return d != g ? greyTable[s] : d;
-    default: return d;
+    case 0:
+      return s;
+    case 1:
+      return s != key ? s : d;
+    case 2:
+      return d != g ? s : d;
+    case 3:
+      return alphaTable[a][s][d];
+    case 4:
+      return s != key ? alphaTable[a][s][d] : d;
+    case 5:
+      return d != g ? alphaTable[a][s][d] : d;
+    case 6:
+      return addTable[s][d];
+    case 7:
+      return s != key ? addTable[s][d] : d;
+    case 8:
+      return d != g ? addTable[s][d] : d;
+    case 9:
+      return subTable[s][d];
+    case 16:
+      return s != key ? subTable[s][d] : d;
+    case 17:
+      return d != g ? subTable[s][d] : d;
+    case 18:
+      return greyTable[s];
+    case 19:
+      return s != key ? greyTable[s] : d;
+    case 20:
+      return d != g ? greyTable[s] : d;
+    default:
+      return d;
   }
 }
 

@@ -36,9 +36,8 @@ TEST(NearestColorCode, MatchesTheFullScanAndTheExamples) {
   for (uint32_t v = 0; v < 65536; ++v) ASSERT_EQ(nearestColorCode(v), naiveNearestOfWord()[v]) << "word " << v;
   for (int c = 0; c < 256; ++c) EXPECT_EQ(nearestColorCode(naive::codeWord(c)), c);
   // Bits above 15 are ignored.
-  const uint32_t examples[][2] = {{0x0000, 0},   {0xFFFF, 255},  {0xF81F, 248},     {0xF800, 224},
-                                  {0x07E0, 7},   {0x001F, 24},   {0x1F81F, 248},    {0xABCD0000u, 0},
-                                  {0xFFFF07E0u, 7}};
+  const uint32_t examples[][2] = {{0x0000, 0},  {0xFFFF, 255},  {0xF81F, 248},    {0xF800, 224},   {0x07E0, 7},
+                                  {0x001F, 24}, {0x1F81F, 248}, {0xABCD0000u, 0}, {0xFFFF07E0u, 7}};
   for (const auto& e : examples) EXPECT_EQ(nearestColorCode(e[0]), e[1]) << std::hex << e[0];
 }
 
@@ -47,8 +46,8 @@ TEST(ComputedTables, EqualTheFormulasEntryForEntry) {
   naive::tables(expected, [](uint32_t word) { return naiveNearestOfWord()[word & 0xFFFF]; });
   const std::vector<uint8_t>& computed = computedImage();
   const auto differ = std::mismatch(computed.begin(), computed.end(), expected.begin());
-  EXPECT_EQ(differ.first, computed.end()) << "first difference at offset 0x" << std::hex
-                                          << (differ.first - computed.begin());
+  EXPECT_EQ(differ.first, computed.end())
+      << "first difference at offset 0x" << std::hex << (differ.first - computed.begin());
 }
 
 TEST(ComputedTables, HoldTheExampleValues) {

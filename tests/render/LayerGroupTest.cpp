@@ -22,7 +22,9 @@ const void* watched[32];
 int watchedDeletes[32];
 int watchedCount = 0;
 
-__attribute__((noinline)) void* allocate(std::size_t size) noexcept { return std::malloc(size ? size : 1); }
+__attribute__((noinline)) void* allocate(std::size_t size) noexcept {
+  return std::malloc(size ? size : 1);
+}
 __attribute__((noinline)) void release(void* block) noexcept {
   for (int i = 0; i < watchedCount; ++i) watchedDeletes[i] += watched[i] == block;
   std::free(block);
@@ -34,15 +36,33 @@ void* operator new(std::size_t size) {
   if (!block) throw std::bad_alloc();
   return block;
 }
-void* operator new[](std::size_t size) { return operator new(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return allocate(size); }
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return allocate(size); }
-void operator delete(void* block) noexcept { release(block); }
-void operator delete[](void* block) noexcept { release(block); }
-void operator delete(void* block, std::size_t) noexcept { release(block); }
-void operator delete[](void* block, std::size_t) noexcept { release(block); }
-void operator delete(void* block, const std::nothrow_t&) noexcept { release(block); }
-void operator delete[](void* block, const std::nothrow_t&) noexcept { release(block); }
+void* operator new[](std::size_t size) {
+  return operator new(size);
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+  return allocate(size);
+}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+  return allocate(size);
+}
+void operator delete(void* block) noexcept {
+  release(block);
+}
+void operator delete[](void* block) noexcept {
+  release(block);
+}
+void operator delete(void* block, std::size_t) noexcept {
+  release(block);
+}
+void operator delete[](void* block, std::size_t) noexcept {
+  release(block);
+}
+void operator delete(void* block, const std::nothrow_t&) noexcept {
+  release(block);
+}
+void operator delete[](void* block, const std::nothrow_t&) noexcept {
+  release(block);
+}
 
 namespace {
 

@@ -150,8 +150,8 @@ TEST_F(SpriteTest, SourceRectangleIsClampedToTheImage) {
   ASSERT_TRUE(load(sprite, storedFile(64, 32)));
   const struct {
     Rect given, kept;
-  } cases[] = {{{-5, -5, 1000, 1000}, {0, 0, 64, 32}}, {{3, 4, 10, 12}, {3, 4, 10, 12}},
-               {{40, 0, 20, 10}, {40, 0, 20, 10}}};
+  } cases[] = {
+      {{-5, -5, 1000, 1000}, {0, 0, 64, 32}}, {{3, 4, 10, 12}, {3, 4, 10, 12}}, {{40, 0, 20, 10}, {40, 0, 20, 10}}};
   for (const auto& c : cases) {
     sprite.setSourceRect(&c.given);
     EXPECT_TRUE(same(sprite.sourceRect, c.kept)) << c.given.left << ", " << c.given.right;
@@ -176,7 +176,7 @@ TEST_F(SpriteTest, FarPositionsAndRectanglesPastTheImageStayInside) {
   Sprite sprite;
   ASSERT_TRUE(load(sprite, storedFile(64, 64)));
   sprite.blendMode = Copy;
-  const int32_t outside[][2] = {{INT_MAX, 0}, {INT_MIN, 0},       {0, INT_MAX},       {0, INT_MIN},
+  const int32_t outside[][2] = {{INT_MAX, 0},       {INT_MIN, 0},       {0, INT_MAX},     {0, INT_MIN},
                                 {INT_MIN, INT_MIN}, {INT_MAX, INT_MAX}, {INT_MAX - 5, 3}, {100 + 1000, 50 + 1000}};
   for (const auto& position : outside) {
     sprite.x = position[0];

@@ -11,16 +11,28 @@
 
 namespace naive {
 
-inline int red8(uint32_t v) { return static_cast<int>(v >> 8); }
-inline int green8(uint32_t v) { return static_cast<int>((v >> 3) & 0xFF); }
-inline int blue8(uint32_t v) { return static_cast<int>((v & 0x1F) << 3); }
+inline int red8(uint32_t v) {
+  return static_cast<int>(v >> 8);
+}
+inline int green8(uint32_t v) {
+  return static_cast<int>((v >> 3) & 0xFF);
+}
+inline int blue8(uint32_t v) {
+  return static_cast<int>((v & 0x1F) << 3);
+}
 inline uint32_t pack565(int r, int g, int b) {
   return ((static_cast<uint32_t>(r) & 0xF8) << 8) | ((static_cast<uint32_t>(g) & 0xFC) << 3) |
          (static_cast<uint32_t>(b) >> 3);
 }
-inline uint32_t codeWord(int c) { return static_cast<uint32_t>(c) * 0x101; }
-inline int clampHigh(int v) { return v < 255 ? v : 255; }
-inline int clampLow(int v) { return v > 0 ? v : 0; }
+inline uint32_t codeWord(int c) {
+  return static_cast<uint32_t>(c) * 0x101;
+}
+inline int clampHigh(int v) {
+  return v < 255 ? v : 255;
+}
+inline int clampLow(int v) {
+  return v > 0 ? v : 0;
+}
 
 // The code nearest to an RGB565 word (low 16 bits), ties to the lowest code.
 inline uint8_t nearest(uint32_t rgb) {
@@ -61,10 +73,10 @@ void tables(std::vector<uint8_t>& image, Nearest nearestOf) {
   for (int s = 0; s < 256; ++s) {
     for (int d = 0; d < 256; ++d) {
       const uint32_t S = codeWord(s), D = codeWord(d);
-      *add++ = nearestOf(pack565(clampHigh(red8(S) + red8(D)), clampHigh(green8(S) + green8(D)),
-                                 clampHigh(blue8(S) + blue8(D))));
-      *sub++ = nearestOf(pack565(clampLow(red8(S) - red8(D)), clampLow(green8(S) - green8(D)),
-                                 clampLow(blue8(S) - blue8(D))));
+      *add++ = nearestOf(
+          pack565(clampHigh(red8(S) + red8(D)), clampHigh(green8(S) + green8(D)), clampHigh(blue8(S) + blue8(D))));
+      *sub++ = nearestOf(
+          pack565(clampLow(red8(S) - red8(D)), clampLow(green8(S) - green8(D)), clampLow(blue8(S) - blue8(D))));
     }
   }
   for (int c = 0; c < 256; ++c) {

@@ -87,8 +87,8 @@ Bytes decodeWith(int method, const Bytes& payload, size_t size) {
 
 // One LZSS reference as the decoder sees it.
 struct Reference {
-  size_t output;     // index of its first output byte
-  uint32_t position; // ring position it reads from
+  size_t output;      // index of its first output byte
+  uint32_t position;  // ring position it reads from
   int length;
 };
 
@@ -122,8 +122,8 @@ std::vector<Reference> references(const Bytes& payload, size_t& produced) {
     in += 2;
     found.push_back({produced, position, length});
     for (int k = 0; k < length; ++k) {
-      EXPECT_TRUE(known[(position + k) & 0xFFF]) << "reads ring cell " << ((position + k) & 0xFFF)
-                                                  << " before this stream wrote it";
+      EXPECT_TRUE(known[(position + k) & 0xFFF])
+          << "reads ring cell " << ((position + k) & 0xFFF) << " before this stream wrote it";
       known[r] = true;
       r = (r + 1) & 0xFFF;
       ++produced;
@@ -352,7 +352,7 @@ TEST(ColorCoding, KeyedPixelsAloneTakeTheKeyCode) {
 }
 
 class ToolFiles : public ::testing::Test {
- protected:
+protected:
   std::string path(const std::string& name) const { return dir / name; }
   size_t entries() const { return static_cast<size_t>(std::distance(fs::directory_iterator(dir.path), {})); }
   testsupport::TempDir dir;

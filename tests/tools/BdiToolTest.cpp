@@ -23,13 +23,12 @@ using Bytes = std::vector<uint8_t>;
 using testsupport::readBytes;
 
 class ToolRun : public ::testing::Test {
- protected:
+protected:
   std::string path(const std::string& name) const { return dir / name; }
 
   // Runs a tool with its output in files; returns the exit status.
   int run(const std::string& tool, const std::string& args) {
-    const std::string command =
-        "'" + tool + "' " + args + " >'" + path("stdout") + "' 2>'" + path("stderr") + "'";
+    const std::string command = "'" + tool + "' " + args + " >'" + path("stdout") + "' 2>'" + path("stderr") + "'";
     const int status = std::system(command.c_str());
     out = readText("stdout");
     err = readText("stderr");
@@ -45,7 +44,8 @@ class ToolRun : public ::testing::Test {
     for (int y = 0; y < 29; ++y) {
       for (int x = 0; x < 53; ++x) {
         const bool noisy = y > 20;
-        const uint8_t v = noisy ? static_cast<uint8_t>((x * 97 + y * 31) * 2654435761u >> 24) : static_cast<uint8_t>(x / 8 * 40);
+        const uint8_t v =
+            noisy ? static_cast<uint8_t>((x * 97 + y * 31) * 2654435761u >> 24) : static_cast<uint8_t>(x / 8 * 40);
         image.set(x, y, v, static_cast<uint8_t>(255 - v), static_cast<uint8_t>(y * 8), (x == 5 && y == 5) ? 0 : 255);
       }
     }

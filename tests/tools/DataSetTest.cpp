@@ -37,10 +37,8 @@ const char kInitialised[] =  // "初始化BDI数据完成!"
 using testsupport::readBytes;
 
 class DataSet : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_TRUE(archive.open(kBin + "/data.pak"));
-  }
+protected:
+  void SetUp() override { ASSERT_TRUE(archive.open(kBin + "/data.pak")); }
   PackArchive archive;
   FileLoader loader{&archive};
 };
@@ -127,8 +125,8 @@ TEST_F(DataSet, KeyedImagesHaveTheirKeyAroundThePicture) {
     const size_t size = static_cast<size_t>(sprite.width) * sprite.height;
     size_t keyedPixels = 0;
     for (size_t i = 0; i < size; ++i) keyedPixels += sprite.pixels[i] == image.key;
-    EXPECT_GT(keyedPixels, size / 50);      // there is a background...
-    EXPECT_LT(keyedPixels, size * 9 / 10);  // ...and a picture on it
+    EXPECT_GT(keyedPixels, size / 50);       // there is a background...
+    EXPECT_LT(keyedPixels, size * 9 / 10);   // ...and a picture on it
     EXPECT_EQ(sprite.pixels[0], image.key);  // the top left corner is background
     const size_t centre = static_cast<size_t>(sprite.height / 2) * sprite.width + sprite.width / 2;
     EXPECT_NE(sprite.pixels[centre], image.key);

@@ -10,11 +10,17 @@ Rgb mix(const Rgb& a, const Rgb& b, float t) {
   return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t};
 }
 
-Rgb scale(const Rgb& c, float k) { return {c.r * k, c.g * k, c.b * k}; }
+Rgb scale(const Rgb& c, float k) {
+  return {c.r * k, c.g * k, c.b * k};
+}
 
-Rgb add(const Rgb& a, const Rgb& b) { return {a.r + b.r, a.g + b.g, a.b + b.b}; }
+Rgb add(const Rgb& a, const Rgb& b) {
+  return {a.r + b.r, a.g + b.g, a.b + b.b};
+}
 
-float clamp01(float v) { return std::min(1.0f, std::max(0.0f, v)); }
+float clamp01(float v) {
+  return std::min(1.0f, std::max(0.0f, v));
+}
 
 float smoothstep(float edge0, float edge1, float v) {
   const float t = clamp01((v - edge0) / (edge1 - edge0));
@@ -22,7 +28,9 @@ float smoothstep(float edge0, float edge1, float v) {
 }
 
 Canvas::Canvas(int width, int height)
-    : width_(width), height_(height), pixels_(static_cast<size_t>(width) * height),
+    : width_(width),
+      height_(height),
+      pixels_(static_cast<size_t>(width) * height),
       coverage_(static_cast<size_t>(width) * height, 0.0f) {}
 
 void Canvas::blend(int x, int y, const Rgb& c, float alpha) {

@@ -20,7 +20,7 @@ float smoothstep(float edge0, float edge1, float v);
 
 // A picture being painted: colour and coverage (0 empty, 1 painted) per pixel.
 class Canvas {
- public:
+public:
   Canvas(int width, int height);
 
   int width() const { return width_; }
@@ -41,7 +41,7 @@ class Canvas {
   // `avoid` (-1: none) is never used for a painted pixel, since it is the sprite's colour key.
   PngImage quantize(float dither, int avoid, bool transparentBackground, const Rgb& background) const;
 
- private:
+private:
   size_t index(int x, int y) const { return static_cast<size_t>(y) * width_ + x; }
 
   int width_;

@@ -12,8 +12,7 @@ constexpr int kNoisePeriod = 4;  // noise cells the flame rises through in one l
 
 // Black through red, orange and yellow to white.
 Rgb flameColor(float heat) {
-  static const Rgb stops[] = {{0, 0, 0},       {110, 12, 0},    {210, 36, 0},
-                              {250, 120, 12},  {255, 206, 50},  {255, 250, 210}};
+  static const Rgb stops[] = {{0, 0, 0}, {110, 12, 0}, {210, 36, 0}, {250, 120, 12}, {255, 206, 50}, {255, 250, 210}};
   const float scaled = clamp01(heat) * 5;
   const int i = std::min(4, static_cast<int>(scaled));
   return mix(stops[i], stops[i + 1], scaled - i);
@@ -39,8 +38,8 @@ Canvas paintFire() {
         const float width = (0.92f * std::pow(1 - v, 0.5f) + 0.03f) * (0.55f + 0.45f * smoothstep(0.0f, 0.16f, v));
         const float body = clamp01(1 - std::fabs(sway) / width);
         float heat = std::pow(body, 0.6f) * (1.3f - 1.25f * v) + (n - 0.5f) * 0.9f * std::sqrt(v);
-        heat -= (1 - tongues) * 0.55f * v;                        // flickering tongues at the top
-        heat += smoothstep(0.12f, 0.0f, v) * body * 0.35f;        // the glowing bed at the foot
+        heat -= (1 - tongues) * 0.55f * v;                  // flickering tongues at the top
+        heat += smoothstep(0.12f, 0.0f, v) * body * 0.35f;  // the glowing bed at the foot
         heat *= std::sqrt(body);
         canvas.set(frame * kFrameWidth + x, y, flameColor(heat));
       }

@@ -34,7 +34,9 @@ float Noise::valueAt(float x, float y, int periodX, int periodY) const {
   return (a + (b - a) * tx) + ((c + (d - c) * tx) - (a + (b - a) * tx)) * ty;
 }
 
-float Noise::value(float x, float y) const { return valueAt(x, y, periodX_, periodY_); }
+float Noise::value(float x, float y) const {
+  return valueAt(x, y, periodX_, periodY_);
+}
 
 float Noise::fractal(float x, float y, int octaves) const {
   float sum = 0;

@@ -15,12 +15,8 @@ const Rgb kGold{238, 188, 64};
 
 // The title, five by seven dots a letter.
 const char* const kTitle[7] = {
-    "1111. 1111. 1...1 1...1 .111. 1....",
-    "1...1 1...1 1...1 11.11 1...1 1....",
-    "1...1 1...1 1...1 1.1.1 1...1 1....",
-    "1111. 1111. 1...1 1.1.1 11111 1....",
-    "1...1 1.1.. 1...1 1...1 1...1 1....",
-    "1...1 1..1. 1...1 1...1 1...1 1....",
+    "1111. 1111. 1...1 1...1 .111. 1....", "1...1 1...1 1...1 11.11 1...1 1....", "1...1 1...1 1...1 1.1.1 1...1 1....",
+    "1111. 1111. 1...1 1.1.1 11111 1....", "1...1 1.1.. 1...1 1...1 1...1 1....", "1...1 1..1. 1...1 1...1 1...1 1....",
     "1111. 1...1 .111. 1...1 1...1 11111",
 };
 
@@ -38,8 +34,8 @@ float insideDistance(float px, float py) {
   const float qx = std::max(0.0f, std::fabs(px - kWidth / 2.0f) - (kWidth / 2.0f - 1 - kRadius));
   const float qy = std::max(0.0f, std::fabs(py - kHeight / 2.0f) - (kHeight / 2.0f - 1 - kRadius));
   const float corner = kRadius - std::sqrt(qx * qx + qy * qy);
-  const float sides = std::min(kWidth / 2.0f - 1 - std::fabs(px - kWidth / 2.0f),
-                               kHeight / 2.0f - 1 - std::fabs(py - kHeight / 2.0f));
+  const float sides =
+      std::min(kWidth / 2.0f - 1 - std::fabs(px - kWidth / 2.0f), kHeight / 2.0f - 1 - std::fabs(py - kHeight / 2.0f));
   return (qx > 0 && qy > 0) ? corner : std::min(sides, corner);
 }
 
@@ -54,7 +50,8 @@ float mountainTop(float x, const Noise& ridge) {
 }
 
 Rgb sky(float x, float y, const Noise& noise) {
-  Rgb c = y < 50 ? mix(Rgb{10, 14, 58}, Rgb{70, 50, 140}, y / 50) : mix(Rgb{70, 50, 140}, Rgb{190, 110, 170}, (y - 50) / 30);
+  Rgb c = y < 50 ? mix(Rgb{10, 14, 58}, Rgb{70, 50, 140}, y / 50)
+                 : mix(Rgb{70, 50, 140}, Rgb{190, 110, 170}, (y - 50) / 30);
   // Aurora: a green curtain waving across the upper sky, streaked by the noise.
   const float centre = 30 + 9 * std::sin(x * 0.045f + 0.6f);
   const float band = std::exp(-std::pow((y - centre) / 9, 2.0f));

@@ -16,7 +16,9 @@ const Rgb kBeard{226, 226, 236};
 const Rgb kWood{146, 94, 44};
 const Rgb kCrystal{140, 240, 255};
 
-float length(float x, float y) { return std::sqrt(x * x + y * y); }
+float length(float x, float y) {
+  return std::sqrt(x * x + y * y);
+}
 
 // Distance from (px, py) to the segment (ax, ay)-(bx, by).
 float segmentDistance(float px, float py, float ax, float ay, float bx, float by) {
@@ -27,7 +29,9 @@ float segmentDistance(float px, float py, float ax, float ay, float bx, float by
 }
 
 // Light comes from the upper left: the left part of a shape of the given extent is brighter.
-Rgb lit(const Rgb& base, float across) { return scale(base, 1.25f - 0.55f * clamp01(across)); }
+Rgb lit(const Rgb& base, float across) {
+  return scale(base, 1.25f - 0.55f * clamp01(across));
+}
 
 }  // namespace
 

@@ -6,7 +6,9 @@
 
 AtomicFile::AtomicFile(std::string path) : path_(std::move(path)) {}
 
-AtomicFile::~AtomicFile() { discard(); }
+AtomicFile::~AtomicFile() {
+  discard();
+}
 
 bool AtomicFile::open(std::string& error) {
   discard();

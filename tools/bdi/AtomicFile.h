@@ -10,7 +10,7 @@
 // committed (an error, an exception, an early return) is removed by the destructor, so a failed
 // run leaves no half-written output behind and keeps an older complete file as it was.
 class AtomicFile {
- public:
+public:
   explicit AtomicFile(std::string path);
   ~AtomicFile();
   AtomicFile(const AtomicFile&) = delete;
@@ -27,7 +27,7 @@ class AtomicFile {
   // Writes bytes to path in one go through a temporary file.
   static bool writeAll(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error);
 
- private:
+private:
   void discard();
 
   std::string path_;

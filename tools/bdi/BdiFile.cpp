@@ -14,9 +14,13 @@ void put32(std::vector<uint8_t>& out, uint32_t v) {
   put16(out, v >> 16);
 }
 
-uint32_t get16(const uint8_t* p) { return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8); }
+uint32_t get16(const uint8_t* p) {
+  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8);
+}
 
-uint32_t get32(const uint8_t* p) { return get16(p) | (get16(p + 2) << 16); }
+uint32_t get32(const uint8_t* p) {
+  return get16(p) | (get16(p + 2) << 16);
+}
 
 }  // namespace
 
@@ -33,8 +37,7 @@ const char* BdiHeader::methodName(int method) {
   }
 }
 
-std::vector<uint8_t> makeBdiFile(uint16_t width, uint16_t height, uint8_t method,
-                                 const std::vector<uint8_t>& payload) {
+std::vector<uint8_t> makeBdiFile(uint16_t width, uint16_t height, uint8_t method, const std::vector<uint8_t>& payload) {
   std::vector<uint8_t> file;
   file.reserve(BdiHeader::kSize + payload.size());
   put16(file, BdiHeader::kMagic);

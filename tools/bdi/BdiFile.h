@@ -22,8 +22,7 @@ struct BdiHeader {
 };
 
 // A whole BDI file: the header for a width x height image of codes, then the payload.
-std::vector<uint8_t> makeBdiFile(uint16_t width, uint16_t height, uint8_t method,
-                                 const std::vector<uint8_t>& payload);
+std::vector<uint8_t> makeBdiFile(uint16_t width, uint16_t height, uint8_t method, const std::vector<uint8_t>& payload);
 
 // Reads the header fields of a whole BDI file; checks only its length and the magic.
 bool readBdiHeader(const std::vector<uint8_t>& file, BdiHeader& header, std::string& error);

@@ -5,9 +5,15 @@
 namespace {
 
 // The channel reading that nearestColorCode measures distances with.
-int red8(uint32_t v) { return static_cast<int>(v >> 8); }
-int green8(uint32_t v) { return static_cast<int>((v >> 3) & 0xFF); }
-int blue8(uint32_t v) { return static_cast<int>((v & 0x1F) << 3); }
+int red8(uint32_t v) {
+  return static_cast<int>(v >> 8);
+}
+int green8(uint32_t v) {
+  return static_cast<int>((v >> 3) & 0xFF);
+}
+int blue8(uint32_t v) {
+  return static_cast<int>((v & 0x1F) << 3);
+}
 
 }  // namespace
 

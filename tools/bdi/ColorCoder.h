@@ -12,7 +12,7 @@
 // is chosen) become the key code, and no other pixel may: a pixel whose nearest code is the key
 // code takes the nearest other code instead, so the sprite's shape is exactly the keyed area.
 class ColorCoder {
- public:
+public:
   // RGB565 word of an 8-bit colour, dropping the low bits of each channel.
   static uint16_t pack565(uint8_t r, uint8_t g, uint8_t b);
   // The colour the display shows for code: its word c * 0x101 with each field widened to 8 bits.
@@ -26,7 +26,7 @@ class ColorCoder {
   bool isKeyed(const uint8_t* rgba) const;
   uint8_t code(const uint8_t* rgba);
 
- private:
+private:
   uint8_t nearestAvoidingKey(uint16_t word);
 
   int keyCode_ = -1;

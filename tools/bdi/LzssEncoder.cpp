@@ -7,13 +7,12 @@ namespace {
 constexpr int kHashBits = 15;
 
 uint32_t hash3(const uint8_t* p) {
-  return ((static_cast<uint32_t>(p[0]) << 10) ^ (static_cast<uint32_t>(p[1]) << 5) ^ p[2]) &
-         ((1u << kHashBits) - 1);
+  return ((static_cast<uint32_t>(p[0]) << 10) ^ (static_cast<uint32_t>(p[1]) << 5) ^ p[2]) & ((1u << kHashBits) - 1);
 }
 
 // Collects items behind their flag byte, eight items to a group.
 class ItemWriter {
- public:
+public:
   explicit ItemWriter(std::vector<uint8_t>& out) : out_(out) {}
 
   void literal(uint8_t byte) {
@@ -27,7 +26,7 @@ class ItemWriter {
     out_.push_back(static_cast<uint8_t>(((ringPosition >> 4) & 0xF0) | (length - LzssEncoder::kMinLength)));
   }
 
- private:
+private:
   void beginItem(bool isLiteral) {
     if (bit_ == 8) {
       flagIndex_ = out_.size();

@@ -17,7 +17,7 @@
 // them. Matches are found through hash chains of three-byte prefixes, with one step of lazy
 // evaluation (a literal is preferred when the next position has a longer match).
 class LzssEncoder {
- public:
+public:
   static constexpr int kRingSize = 4096;
   static constexpr int kMinLength = 3;
   static constexpr int kMaxLength = 18;
@@ -28,7 +28,7 @@ class LzssEncoder {
 
   std::vector<uint8_t> encode(const uint8_t* data, size_t size);
 
- private:
+private:
   struct Match {
     int length = 0;
     size_t source = 0;  // index into the searched stream

@@ -7,7 +7,7 @@
 // An 8-bit RGBA picture read from or written to a PNG file (any PNG colour type is read and
 // converted; pictures are written as RGBA, or RGB when every pixel is opaque).
 class PngImage {
- public:
+public:
   // The largest picture read: BDI sizes are 16-bit, and 2^28 pixels take 1 GiB as RGBA.
   static constexpr uint32_t kMaxSide = 65535;
   static constexpr uint64_t kMaxPixels = uint64_t{1} << 28;
@@ -25,7 +25,7 @@ class PngImage {
   bool read(const std::string& path, std::string& error);
   bool write(const std::string& path, std::string& error) const;
 
- private:
+private:
   int width_ = 0;
   int height_ = 0;
   std::vector<uint8_t> rgba_;

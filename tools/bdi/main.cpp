@@ -158,9 +158,9 @@ int encodeCommand(const std::vector<std::string>& args) {
   if (payload.size() > 0xFFFFFFF0u) {
     return fail(files[0] + ": image too large for a BDI file");
   }
-  const std::vector<uint8_t> file = makeBdiFile(static_cast<uint16_t>(image.width()),
-                                                static_cast<uint16_t>(image.height()),
-                                                static_cast<uint8_t>(chosen), payload);
+  const std::vector<uint8_t> file =
+      makeBdiFile(static_cast<uint16_t>(image.width()), static_cast<uint16_t>(image.height()),
+                  static_cast<uint8_t>(chosen), payload);
   if (!AtomicFile::writeAll(files[1], file, error)) {
     return fail(error);
   }

@@ -36,8 +36,9 @@ bool writeFile(const std::string& path, const std::vector<char>& bytes) {
 
 int main(int argc, char** argv) {
   if (argc != 2 || argv[1][0] == '\0') {
-    std::fprintf(stderr, "usage: bdtables OUTPUT\n"
-                         "Writes the computed blend tables (%u bytes) to OUTPUT, e.g. data/bdi.dat.\n",
+    std::fprintf(stderr,
+                 "usage: bdtables OUTPUT\n"
+                 "Writes the computed blend tables (%u bytes) to OUTPUT, e.g. data/bdi.dat.\n",
                  static_cast<unsigned>(kBlendTableFileSize));
     return 2;
   }
@@ -62,7 +63,6 @@ int main(int argc, char** argv) {
     std::remove(temporary.c_str());
     return 1;
   }
-  std::printf("bdtables: wrote %s (%u bytes)\n", output.c_str(),
-              static_cast<unsigned>(kBlendTableFileSize));
+  std::printf("bdtables: wrote %s (%u bytes)\n", output.c_str(), static_cast<unsigned>(kBlendTableFileSize));
   return 0;
 }

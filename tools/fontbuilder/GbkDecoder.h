@@ -4,7 +4,7 @@
 
 // Converts one two-byte GBK (code page 936) character to its Unicode code point through iconv.
 class GbkDecoder {
- public:
+public:
   GbkDecoder();
   ~GbkDecoder();
   GbkDecoder(const GbkDecoder&) = delete;
@@ -14,7 +14,7 @@ class GbkDecoder {
   // True when lead and trail together form exactly one GBK character.
   bool toUnicode(uint8_t lead, uint8_t trail, uint32_t& codePoint);
 
- private:
+private:
   void* handle_;  // iconv_t, kept out of the header
   bool ready_;
 };

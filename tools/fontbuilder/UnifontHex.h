@@ -9,9 +9,9 @@
 // for an 8 x 16 glyph or 64 for a 16 x 16 one, each row written with its leftmost pixel in the
 // most significant bit.
 class UnifontHex {
- public:
+public:
   struct Glyph {
-    int width = 0;                 // 8 or 16
+    int width = 0;                    // 8 or 16
     std::array<uint16_t, 16> rows{};  // as in the file: leftmost pixel in bit (width - 1)
   };
 
@@ -20,6 +20,6 @@ class UnifontHex {
   const Glyph* find(uint32_t codePoint) const;
   size_t size() const { return glyphs_.size(); }
 
- private:
+private:
   std::unordered_map<uint32_t, Glyph> glyphs_;
 };

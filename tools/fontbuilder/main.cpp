@@ -100,8 +100,8 @@ static int run(int argc, char** argv) {
     std::fprintf(stderr, "fontbuilder: %s\n", error.c_str());
     return 1;
   }
-  std::printf("%s: %d glyphs: %d single-byte, %d GBK pairs (%d without a Unifont glyph, left blank)\n",
-              argv[2], kGlyphCount, singleByte, pairs, missing);
+  std::printf("%s: %d glyphs: %d single-byte, %d GBK pairs (%d without a Unifont glyph, left blank)\n", argv[2],
+              kGlyphCount, singleByte, pairs, missing);
   return 0;
 }
 
