@@ -1,19 +1,18 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
-#include <unordered_map>
+
+#include "font/UnifontHex.h"
+#include "platform/gbk/GbkCodec.h"
 
 namespace platform {
 
-// 16-pixel-high glyphs for GDI text: GNU Unifont's, read from Debian's unifont package at the
-// first use, and GBK decoding through iconv. Without the font file every character is a box.
+// 16-pixel-high glyphs for GDI text: GNU Unifont's, read from Debian's unifont package (or the
+// file BRUMAL_UNIFONT_HEX names) at the first use, and GBK decoding. Without the font file every
+// character is a box.
 class UnifontGlyphs {
 public:
-  struct Glyph {
-    int width = 8;        // 8 or 16 pixels
-    uint16_t rows[16]{};  // leftmost pixel in the top bit (bit 15), one word per row
-  };
+  using Glyph = UnifontHex::Glyph;
 
   static UnifontGlyphs& instance();
 
@@ -23,16 +22,17 @@ public:
   // Decodes the GBK character at `text` (`length` bytes left): its code point, and the bytes it
   // takes (1 for ASCII or a byte that starts no valid pair, 2 for a double-byte character).
   // Undecodable characters give U+FFFD.
-  static int decodeGbk(const unsigned char* text, int length, uint32_t& codePoint);
+  int decodeGbk(const unsigned char* text, int length, uint32_t& codePoint) const;
 
   static const char* defaultPath() { return "/usr/share/unifont/unifont.hex"; }
-  bool loaded();
 
 private:
+  UnifontGlyphs();
   void load();
   bool tried_ = false;
-  std::unordered_map<uint32_t, Glyph> glyphs_;
+  UnifontHex font_;
   Glyph box_;
+  GbkCodec codec_;
 };
 
 }  // namespace platform

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "font/UnifontHex.h"
+#include "platform/gbk/GbkCodec.h"
 #include "tools/bdi/AtomicFile.h"
-#include "tools/fontbuilder/GbkDecoder.h"
-#include "tools/fontbuilder/UnifontHex.h"
 
 namespace {
 
@@ -56,8 +56,8 @@ static int run(int argc, char** argv) {
     std::fprintf(stderr, "fontbuilder: %s\n", error.c_str());
     return 1;
   }
-  GbkDecoder gbk;
-  if (!gbk.ready()) {
+  const GbkCodec gbk;
+  if (!gbk.available()) {
     std::fprintf(stderr, "fontbuilder: this system's iconv has no GBK converter\n");
     return 1;
   }
@@ -83,7 +83,7 @@ static int run(int argc, char** argv) {
   for (int lead = 0x80; lead <= 0xFF; ++lead) {
     for (int trail = 0; trail <= 0xFF; ++trail) {
       uint32_t codePoint = 0;
-      if (!gbk.toUnicode(static_cast<uint8_t>(lead), static_cast<uint8_t>(trail), codePoint)) {
+      if (!gbk.toCodePoint(static_cast<uint8_t>(lead), static_cast<uint8_t>(trail), codePoint)) {
         continue;
       }
       ++pairs;

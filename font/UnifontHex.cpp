@@ -1,4 +1,4 @@
-#include "tools/fontbuilder/UnifontHex.h"
+#include "font/UnifontHex.h"
 
 #include <fstream>
 

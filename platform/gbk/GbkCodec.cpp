@@ -1,4 +1,4 @@
-#include "platform/win32/GbkCodec.h"
+#include "platform/gbk/GbkCodec.h"
 
 #include <cerrno>
 #include <cstring>
@@ -31,11 +31,14 @@ std::string asciiOnly(const char* text) {
 }  // namespace
 
 GbkCodec::GbkCodec()
-    : toUtf8Descriptor(openDescriptor("UTF-8", "GBK")), fromUtf8Descriptor(openDescriptor("GBK", "UTF-8")) {}
+    : toUtf8Descriptor(openDescriptor("UTF-8", "GBK")),
+      fromUtf8Descriptor(openDescriptor("GBK", "UTF-8")),
+      toCodePointDescriptor(openDescriptor("UTF-32LE", "GBK")) {}
 
 GbkCodec::~GbkCodec() {
-  if (toUtf8Descriptor != nullptr) iconv_close(static_cast<iconv_t>(toUtf8Descriptor));
-  if (fromUtf8Descriptor != nullptr) iconv_close(static_cast<iconv_t>(fromUtf8Descriptor));
+  for (void* descriptor : {toUtf8Descriptor, fromUtf8Descriptor, toCodePointDescriptor}) {
+    if (descriptor != nullptr) iconv_close(static_cast<iconv_t>(descriptor));
+  }
 }
 
 bool GbkCodec::available() const {
@@ -52,6 +55,27 @@ std::string GbkCodec::fromUtf8(const char* utf8) const {
   if (utf8 == nullptr) return std::string();
   if (fromUtf8Descriptor == nullptr) return asciiOnly(utf8);
   return convert(fromUtf8Descriptor, utf8, true);
+}
+
+bool GbkCodec::toCodePoint(uint8_t lead, uint8_t trail, uint32_t& codePoint) const {
+  if (toCodePointDescriptor == nullptr) return false;
+  iconv_t cd = static_cast<iconv_t>(toCodePointDescriptor);
+  iconv(cd, nullptr, nullptr, nullptr, nullptr);  // back to the initial state after any error
+  char in[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+  unsigned char out[8] = {};
+  char* inPointer = in;
+  char* outPointer = reinterpret_cast<char*>(out);
+  size_t inLeft = sizeof in;
+  size_t outLeft = sizeof out;
+  // A valid pair is consumed whole and yields one code point; two single-byte characters yield
+  // two and are not a two-byte character.
+  if (iconv(cd, &inPointer, &inLeft, &outPointer, &outLeft) == static_cast<size_t>(-1) || inLeft != 0 ||
+      sizeof out - outLeft != 4) {
+    return false;
+  }
+  codePoint = static_cast<uint32_t>(out[0]) | (static_cast<uint32_t>(out[1]) << 8) |
+              (static_cast<uint32_t>(out[2]) << 16) | (static_cast<uint32_t>(out[3]) << 24);
+  return true;
 }
 
 std::string GbkCodec::convert(void* descriptor, const char* text, bool sourceIsUtf8) const {
