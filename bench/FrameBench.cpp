@@ -14,8 +14,9 @@
 
 #include "demo/DemoMain.h"
 #include "demo/DemoScene.h"
+#include "display/CodeExpansion.h"
 #include "display/Display.h"
-#include "platform/headless/HeadlessControl.h"
+#include "platform/win32/LayerControl.h"
 
 namespace {
 
@@ -28,8 +29,8 @@ constexpr size_t kWords = kCodes * 2;                             // 614,400 byt
 DemoScene* startScene() {
   static DemoScene* scene = nullptr;
   if (scene) return scene;
-  headless::reset();
-  headless::setFixedFrameRate(60);
+  layer::reset();
+  layer::setFixedFrameRate(60);
   if (chdir(BRUMAL_BIN_DIR) != 0) {
     std::fprintf(stderr, "cannot enter %s\n", BRUMAL_BIN_DIR);
     std::exit(1);

@@ -17,7 +17,7 @@ using headlesstest::emptyDesc;
 // A windowed 640 x 480 display as the demo makes it.
 struct Windowed {
   explicit Windowed(bool framed) {
-    headless::reset();
+    layer::reset();
     headless::setWindowFrame(framed);
     WNDCLASSA windowClass{};
     windowClass.lpfnWndProc = headlesstest::plainWindowProc;

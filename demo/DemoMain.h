@@ -10,7 +10,8 @@ class Display;
 extern HWND mainWindow;
 // The last wParam of WM_ACTIVATEAPP: frames are rendered only while it is non-zero.
 extern int32_t appActive;
-// The one display device.
+// The one display device, defined here with the other process-wide objects, whose order of
+// construction matters.
 extern Display theDisplay;
 
 // Settings of section "Window" in setting.ini outside these bounds fall back to their defaults:

@@ -9,6 +9,7 @@
 #include "demo/DemoMain.h"
 #include "display/Display.h"
 #include "font/BitmapFont.h"
+#include "platform/gbk/GbkText.h"
 #include "render/BlendModes.h"
 #include "render/BlendTables.h"
 #include "render/LayerSet.h"
@@ -48,7 +49,7 @@ struct SpriteFile {
 }  // namespace
 
 bool DemoScene::fail(const char* message) {
-  MessageBoxA(mainWindow, message, "", MB_OK);
+  gbkMessageBox(mainWindow, message, "", MB_OK);
   delete loader;
   loader = nullptr;
   delete font;
@@ -59,7 +60,7 @@ bool DemoScene::fail(const char* message) {
 bool DemoScene::setUp(int32_t width, int32_t height) {
   archive = new (std::nothrow) PackArchive;
   if (!archive || !archive->open("data.pak")) {
-    MessageBoxA(mainWindow, "open pack file fail", "", MB_OK);
+    gbkMessageBox(mainWindow, "open pack file fail", "", MB_OK);
     return false;
   }
 

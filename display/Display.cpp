@@ -4,12 +4,12 @@
 #include <ddraw.h>
 
 #include <cstdarg>
+#include <cstdio>
 #include <cstring>
 #include <new>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "display/CodeExpansion.h"
+#include "platform/gbk/GbkText.h"
 
 FrameRateState frameRateState;
 
@@ -30,9 +30,16 @@ void clearSurfaceDesc(DDSURFACEDESC2& desc) {
   desc.dwSize = sizeof desc;
 }
 
-// One 16-bit word per code: the code in both bytes. The rule every path must agree with.
-inline uint16_t wordOfCode(uint8_t code) {
-  return static_cast<uint16_t>(code * 0x101u);
+// Runs a lock, flip or blit, and while it reports a lost surface restores the surfaces and runs
+// it again, at most Display::kLostSurfaceRetries more times.
+template <typename Attempt>
+HRESULT retryWhileLost(Display& display, Attempt attempt) {
+  HRESULT result = attempt();
+  for (int retry = 0; result == DDERR_SURFACELOST && retry < Display::kLostSurfaceRetries; ++retry) {
+    display.restoreSurfaces();
+    result = attempt();
+  }
+  return result;
 }
 
 }  // namespace
@@ -86,7 +93,7 @@ bool validBufferSize(int32_t width, int32_t height) {
 
 }  // namespace
 
-bool Display::initWindowed(HWND window, int32_t width, int32_t height) {
+bool Display::beginStartUp(HWND window, int32_t width, int32_t height) {
   // A size that cannot be a buffer would overflow bufferSize and every index into it; refuse it
   // before anything is created.
   if (!validBufferSize(width, height)) return false;
@@ -95,12 +102,22 @@ bool Display::initWindowed(HWND window, int32_t width, int32_t height) {
   this->width = width;
   bitsPerPixel = 16;
   this->window = window;
+  return createDirectDraw();
+}
 
-  if (!createDirectDraw()) return false;
+bool Display::finishStartUp(int32_t fullScreenFlag) {
+  if (!prepareBuffer()) return false;
+  fullScreen = fullScreenFlag;
+  bufferSize = width * height;
+  return true;
+}
+
+bool Display::initWindowed(HWND window, int32_t width, int32_t height) {
+  if (!beginStartUp(window, width, height)) return false;
 
   // The off-screen surface takes the desktop's pixel format, and the words we write are 16-bit.
   if (desktopBitsPerPixel != bitsPerPixel) {
-    MessageBoxA(window, kDesktopDepthMessage, "ERROR", MB_OK);
+    gbkMessageBox(window, kDesktopDepthMessage, "ERROR", MB_OK);
     return false;
   }
 
@@ -154,23 +171,11 @@ bool Display::initWindowed(HWND window, int32_t width, int32_t height) {
     return false;
   }
   clipper->Release();
-
-  if (!prepareBuffer()) return false;
-
-  fullScreen = 0;
-  bufferSize = width * height;
-  return true;
+  return finishStartUp(0);
 }
 
 bool Display::initFullScreen(HWND window, int32_t width, int32_t height) {
-  if (!validBufferSize(width, height)) return false;
-
-  this->height = height;
-  this->width = width;
-  bitsPerPixel = 16;
-  this->window = window;
-
-  if (!createDirectDraw()) return false;
+  if (!beginStartUp(window, width, height)) return false;
   releaseSurfaces();
 
   if (FAILED(directDraw->SetCooperativeLevel(window, DDSCL_FULLSCREEN | DDSCL_ALLOWREBOOT | DDSCL_EXCLUSIVE))) {
@@ -199,12 +204,7 @@ bool Display::initFullScreen(HWND window, int32_t width, int32_t height) {
     backSurface = nullptr;
     return false;
   }
-
-  if (!prepareBuffer()) return false;
-
-  fullScreen = 1;
-  bufferSize = width * height;
-  return true;
+  return finishStartUp(1);
 }
 
 bool Display::prepareBuffer() {
@@ -215,7 +215,7 @@ bool Display::prepareBuffer() {
 
   uint8_t* block = new (std::nothrow) uint8_t[static_cast<size_t>(needed)];
   if (!block) {
-    MessageBoxA(window, "Out of memory!", "Error", MB_OK);
+    gbkMessageBox(window, "Out of memory!", "Error", MB_OK);
     return false;
   }
   delete[] buffer;
@@ -258,12 +258,12 @@ void Display::drawText(int32_t x, int32_t y, uint32_t colour, int32_t maxBytesPe
   origin.y = y;
   ClientToScreen(window, &origin);
 
+  // At most 1024 bytes, the terminating zero included, as Windows' own wvsprintfA writes.
   char text[kTextBufferSize];
   va_list arguments;
   va_start(arguments, format);
-  wvsprintfA(text, format, arguments);
+  std::vsnprintf(text, sizeof text, format, arguments);
   va_end(arguments);
-  text[kTextBufferSize - 1] = '\0';
 
   // A budget below 1 would never consume a byte; one above 254 could overrun the line buffer
   // (a double-byte character may add one byte past the budget, and the zero must fit).
@@ -294,7 +294,7 @@ void Display::drawText(int32_t x, int32_t y, uint32_t colour, int32_t maxBytesPe
         line[length++] = static_cast<char>(*next++);
       }
     }
-    TextOutA(dc, origin.x, lineY, line, length);
+    gbkTextOut(dc, origin.x, lineY, line, length);
     lineY += metrics.tmHeight;
   }
 
@@ -332,13 +332,10 @@ void Display::present() {
   if (!backSurface || !primarySurface || !buffer) return;
 
   DDSURFACEDESC2 desc;
-  clearSurfaceDesc(desc);
-  HRESULT result = backSurface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr);
-  for (int retry = 0; result == DDERR_SURFACELOST && retry < kLostSurfaceRetries; ++retry) {
-    restoreSurfaces();
+  HRESULT result = retryWhileLost(*this, [&] {
     clearSurfaceDesc(desc);
-    result = backSurface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr);
-  }
+    return backSurface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr);
+  });
   if (FAILED(result)) return;  // the frame is dropped; it has been counted
 
   uint8_t* surface = static_cast<uint8_t*>(desc.lpSurface);
@@ -353,11 +350,7 @@ void Display::present() {
   backSurface->Unlock(nullptr);
 
   if (fullScreen) {
-    result = primarySurface->Flip(nullptr, DDFLIP_WAIT);
-    for (int retry = 0; result == DDERR_SURFACELOST && retry < kLostSurfaceRetries; ++retry) {
-      restoreSurfaces();
-      result = primarySurface->Flip(nullptr, DDFLIP_WAIT);
-    }
+    retryWhileLost(*this, [&] { return primarySurface->Flip(nullptr, DDFLIP_WAIT); });
     return;
   }
 
@@ -377,67 +370,5 @@ void Display::present() {
   target.right = bottomRight.x;
   target.bottom = bottomRight.y;
 
-  result = primarySurface->Blt(&target, backSurface, nullptr, DDBLT_WAIT, nullptr);
-  for (int retry = 0; result == DDERR_SURFACELOST && retry < kLostSurfaceRetries; ++retry) {
-    restoreSurfaces();
-    result = primarySurface->Blt(&target, backSurface, nullptr, DDBLT_WAIT, nullptr);
-  }
-}
-
-// ---- Expansion of codes to 16-bit words ------------------------------------------------------
-
-void expandCodesTable(const uint8_t* source, int32_t width, int32_t height, uint8_t* destination, int32_t pitch,
-                      const uint16_t table[256]) {
-  // Reads width codes per row, writes width words per row; rows never overlap since
-  // pitch >= 2 * width on any surface of that width.
-  for (int32_t row = 0; row < height; ++row) {
-    const uint8_t* in = source + static_cast<ptrdiff_t>(row) * width;
-    uint16_t* out = reinterpret_cast<uint16_t*>(destination + static_cast<ptrdiff_t>(row) * pitch);
-    for (int32_t x = 0; x < width; ++x) out[x] = table[in[x]];
-  }
-}
-
-namespace {
-
-// The rest of a row after the last whole block of 32, one word per code.
-inline void expandTail(const uint8_t* in, uint16_t* out, int32_t from, int32_t width) {
-  for (int32_t x = from; x < width; ++x) out[x] = wordOfCode(in[x]);
-}
-
-}  // namespace
-
-void expandCodesPortable(const uint8_t* source, int32_t width, int32_t height, uint8_t* destination, int32_t pitch) {
-  const int32_t blockEnd = width > 0 ? width - width % 32 : 0;
-  for (int32_t row = 0; row < height; ++row) {
-    const uint8_t* in = source + static_cast<ptrdiff_t>(row) * width;
-    uint16_t* out = reinterpret_cast<uint16_t*>(destination + static_cast<ptrdiff_t>(row) * pitch);
-    // Whole blocks of 32 codes; a fixed trip count the compiler can vectorise.
-    for (int32_t x = 0; x < blockEnd; x += 32) {
-      for (int32_t i = 0; i < 32; ++i) out[x + i] = wordOfCode(in[x + i]);
-    }
-    expandTail(in, out, blockEnd, width);
-  }
-}
-
-void expandCodesFast(const uint8_t* source, int32_t width, int32_t height, uint8_t* destination, int32_t pitch) {
-#if defined(__SSE2__)
-  const int32_t blockEnd = width > 0 ? width - width % 32 : 0;
-  for (int32_t row = 0; row < height; ++row) {
-    const uint8_t* in = source + static_cast<ptrdiff_t>(row) * width;
-    uint16_t* out = reinterpret_cast<uint16_t*>(destination + static_cast<ptrdiff_t>(row) * pitch);
-    // Reads 32 codes and writes 32 words per step; x + 32 <= blockEnd <= width keeps both inside
-    // the row. Unpacking a register with itself puts each code in both bytes of its word.
-    for (int32_t x = 0; x < blockEnd; x += 32) {
-      const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + x));
-      const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in + x + 16));
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x), _mm_unpacklo_epi8(low, low));
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x + 8), _mm_unpackhi_epi8(low, low));
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x + 16), _mm_unpacklo_epi8(high, high));
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(out + x + 24), _mm_unpackhi_epi8(high, high));
-    }
-    expandTail(in, out, blockEnd, width);
-  }
-#else
-  expandCodesPortable(source, width, height, destination, pitch);
-#endif
+  retryWhileLost(*this, [&] { return primarySurface->Blt(&target, backSurface, nullptr, DDBLT_WAIT, nullptr); });
 }

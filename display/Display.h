@@ -54,6 +54,12 @@ public:
   int32_t bufferCapacity = 0;
 
 private:
+  // The steps both initialisations begin with: the size checked and stored, the depth asked for,
+  // the window, and the DirectDraw object. False when any of them fails.
+  bool beginStartUp(HWND__* window, int32_t width, int32_t height);
+  // The steps both end with: the buffer, the mode flag and the buffer size. False after the
+  // "Out of memory!" box.
+  bool finishStartUp(int32_t fullScreenFlag);
   // Sets up buffer for width x height codes; false after the "Out of memory!" box.
   bool prepareBuffer();
   // Counts this frame into the process-wide frame-rate state.
@@ -61,8 +67,6 @@ private:
   // True while every entry of expandTable is still the code in both bytes.
   bool tableIsDefault() const;
 };
-
-extern Display theDisplay;
 
 // The frame-rate state is one set for the whole process, shared by every Display.
 struct FrameRateState {
@@ -75,13 +79,3 @@ extern FrameRateState frameRateState;
 
 // The frequency of the high-resolution counter.
 int64_t queryTimerFrequency();
-
-// Expansion of colour codes to 16-bit words: `height` rows of `width` codes from `source` (row
-// stride `width`) into `destination` (row stride `pitch` bytes, 2-byte aligned).
-// Code c becomes the word c * 0x101; SSE2 where the compiler targets it, else the portable path.
-void expandCodesFast(const uint8_t* source, int32_t width, int32_t height, uint8_t* destination, int32_t pitch);
-// The same words without SIMD: blocks of 32 codes, then the rest of the row one by one.
-void expandCodesPortable(const uint8_t* source, int32_t width, int32_t height, uint8_t* destination, int32_t pitch);
-// Each code through a 256-entry table of words.
-void expandCodesTable(const uint8_t* source, int32_t width, int32_t height, uint8_t* destination, int32_t pitch,
-                      const uint16_t table[256]);

@@ -8,21 +8,19 @@
 
 #include <windows.h>
 
-#include "platform/win32/Clock.h"
-#include "platform/win32/GbkCodec.h"
-#include "platform/win32/MessageQueue.h"
-#include "platform/win32/RunControl.h"
-#include "platform/win32/WindowManager.h"
+#include "platform/gbk/GbkCodec.h"
 
 namespace platform {
 
 namespace {
 
+constexpr int64_t kTicksPerMillisecond = BackendHost::kClockFrequency / 1000;
+
 void sleepTicks(int64_t ticks) {
   if (ticks <= 0) return;
   timespec pause{};
-  pause.tv_sec = static_cast<time_t>(ticks / Clock::kFrequency);
-  pause.tv_nsec = static_cast<long>(ticks % Clock::kFrequency) * 100;
+  pause.tv_sec = static_cast<time_t>(ticks / BackendHost::kClockFrequency);
+  pause.tv_nsec = static_cast<long>(ticks % BackendHost::kClockFrequency) * 100;
   while (nanosleep(&pause, &pause) != 0) {
   }
 }
@@ -42,15 +40,15 @@ RECT HeadlessBackend::frameInsets(DWORD style) {
   return framed_ ? Backend::frameInsets(style) : RECT{0, 0, 0, 0};
 }
 
-bool HeadlessBackend::createWindow(HWND, const char*, const RECT&) {
+bool HeadlessBackend::createWindow(HWND, const char*, const RECT&, DWORD) {
   return true;
 }
 
 void HeadlessBackend::destroyWindow(HWND) {}
 
-void HeadlessBackend::showWindow(HWND, bool) {}
+void HeadlessBackend::showWindow(HWND, bool, DWORD) {}
 
-void HeadlessBackend::placeWindow(HWND, const RECT&) {}
+void HeadlessBackend::placeWindow(HWND, const RECT&, DWORD) {}
 
 bool HeadlessBackend::setFullScreen(HWND, int width, int height, int bitsPerPixel) {
   return width > 0 && height > 0 && bitsPerPixel > 0;
@@ -67,10 +65,11 @@ void HeadlessBackend::setDesktop(int bitsPerPixel, int width, int height) {
   bitsPerPixel_ = bitsPerPixel;
   width_ = width;
   height_ = height;
+  host().desktopChanged();
 }
 
 void HeadlessBackend::postAfterFrames(uint64_t frames, const BackendEvent& event) {
-  if (frames <= runControl().frames()) {
+  if (frames <= host().framesPresented()) {
     post(event);
     return;
   }
@@ -82,8 +81,8 @@ void HeadlessBackend::postAtTicks(int64_t ticks, const BackendEvent& event) {
 }
 
 void HeadlessBackend::releaseDue() {
-  const uint64_t frames = runControl().frames();
-  const int64_t now = systemClock().now();
+  const uint64_t frames = host().framesPresented();
+  const int64_t now = host().clockTicks();
   // In the order they were held, so two events for the same moment keep their order.
   for (auto it = held_.begin(); it != held_.end();) {
     bool due = it->frames ? it->frames <= frames : it->ticks <= now;
@@ -114,16 +113,15 @@ bool HeadlessBackend::pollEvent(BackendEvent& event) {
 
 bool HeadlessBackend::waitEvent(BackendEvent& event, int timeoutMs) {
   if (pollEvent(event)) return true;
-  Clock& clock = systemClock();
-  const int64_t now = clock.now();
+  const int64_t now = host().clockTicks();
   const int64_t timed = nextTimedRelease();
-  const int64_t deadline = timeoutMs < 0 ? -1 : now + static_cast<int64_t>(timeoutMs) * Clock::kTicksPerMillisecond;
+  const int64_t deadline = timeoutMs < 0 ? -1 : now + static_cast<int64_t>(timeoutMs) * kTicksPerMillisecond;
   int64_t wakeAt = deadline;
   if (timed >= 0 && (wakeAt < 0 || timed < wakeAt)) wakeAt = timed;
   if (wakeAt < 0) return idle(event);
-  if (clock.isVirtual()) {
+  if (host().clockIsVirtual()) {
     // Time only passes when someone says so; a timed event says so.
-    if (timed >= 0 && timed == wakeAt) clock.advanceTo(timed);
+    if (timed >= 0 && timed == wakeAt) host().advanceClockTo(timed);
   } else {
     sleepTicks(wakeAt - now);
   }
@@ -134,13 +132,9 @@ bool HeadlessBackend::idle(BackendEvent& event) {
   // Nothing can ever arrive: no timer, no held input and no person at a keyboard. Rather than
   // hang, the window is closed as a person would close it; without a window the run just ends.
   std::fprintf(stderr, "headless: the program waits for input that cannot come; closing its window\n");
-  if (windowManager().mainWindow()) {
-    event = BackendEvent{};
-    event.type = BackendEvent::Type::Close;
-    return true;
-  }
-  messageQueue().postQuit(0);
-  return false;
+  event = BackendEvent{};
+  event.type = BackendEvent::Type::Close;
+  return true;
 }
 
 int HeadlessBackend::messageBox(HWND, const char* text, const char* caption, UINT) {

@@ -19,10 +19,10 @@ public:
   int desktopBitsPerPixel() override { return bitsPerPixel_; }
   void desktopSize(int& width, int& height) override;
   RECT frameInsets(DWORD style) override;
-  bool createWindow(HWND window, const char* title, const RECT& client) override;
+  bool createWindow(HWND window, const char* title, const RECT& client, DWORD style) override;
   void destroyWindow(HWND window) override;
-  void showWindow(HWND window, bool visible) override;
-  void placeWindow(HWND window, const RECT& client) override;
+  void showWindow(HWND window, bool visible, DWORD style) override;
+  void placeWindow(HWND window, const RECT& client, DWORD style) override;
   bool setFullScreen(HWND window, int width, int height, int bitsPerPixel) override;
   void leaveFullScreen(HWND window) override;
   void present(HWND window, const Picture& picture, bool frame) override;
@@ -30,6 +30,7 @@ public:
   bool waitEvent(BackendEvent& event, int timeoutMs) override;
   int messageBox(HWND owner, const char* text, const char* caption, UINT style) override;
 
+  // Changes the desktop; surfaces made for the old one are lost.
   void setDesktop(int bitsPerPixel, int width, int height);
   void setFramed(bool framed) { framed_ = framed; }
   void post(const BackendEvent& event) { ready_.push_back(event); }
@@ -47,7 +48,7 @@ private:
   // The earliest time a held event is released at, or -1.
   int64_t nextTimedRelease() const;
   // Called when the program waits with nothing that could ever wake it.
-  bool idle(BackendEvent& event);
+  static bool idle(BackendEvent& event);
 
   int bitsPerPixel_ = 16;
   int width_ = 1024;

@@ -1,6 +1,7 @@
 // The subset of DirectDraw 7 that the display uses, for POSIX systems: the SDK's names, method
 // signatures, struct layouts, flag values and error codes. The interfaces are abstract classes
-// with IUnknown's three methods first and the others in the SDK's relative order.
+// with IUnknown's three methods first and, of the others, only the ones the display calls, in the
+// SDK's relative order.
 //
 // On POSIX systems (platform/win32/) every surface is memory holding 16-bit RGB565 pixels. The
 // primary surface is the screen: windowed, the whole desktop, through which the window's client
@@ -271,13 +272,6 @@ typedef struct _DDBLTFX {
 #define DDBLT_DEPTHFILL 0x02000000l
 #define DDBLT_DONOTWAIT 0x08000000l
 
-// BltFast.
-#define DDBLTFAST_NOCOLORKEY 0x00000000
-#define DDBLTFAST_SRCCOLORKEY 0x00000001
-#define DDBLTFAST_DESTCOLORKEY 0x00000002
-#define DDBLTFAST_WAIT 0x00000010
-#define DDBLTFAST_DONOTWAIT 0x00000020
-
 // Flip.
 #define DDFLIP_WAIT 0x00000001L
 #define DDFLIP_EVEN 0x00000002L
@@ -285,11 +279,6 @@ typedef struct _DDBLTFX {
 #define DDFLIP_NOVSYNC 0x00000008L
 #define DDFLIP_STEREO 0x00000010L
 #define DDFLIP_DONOTWAIT 0x00000020L
-
-// WaitForVerticalBlank.
-#define DDWAITVB_BLOCKBEGIN 0x00000001l
-#define DDWAITVB_BLOCKBEGINEVENT 0x00000002l
-#define DDWAITVB_BLOCKEND 0x00000004l
 
 // Results.
 #define _FACDD 0x876
@@ -348,8 +337,6 @@ protected:
 typedef IUnknown* LPUNKNOWN;
 
 struct IDirectDrawClipper : public IUnknown {
-  virtual HRESULT GetHWnd(HWND* lphWnd) = 0;
-  virtual HRESULT IsClipListChanged(BOOL* lpbChanged) = 0;
   virtual HRESULT SetHWnd(DWORD dwFlags, HWND hWnd) = 0;
 
 protected:
@@ -359,16 +346,9 @@ protected:
 struct IDirectDrawSurface7 : public IUnknown {
   virtual HRESULT Blt(LPRECT lpDestRect, LPDIRECTDRAWSURFACE7 lpDDSrcSurface, LPRECT lpSrcRect, DWORD dwFlags,
                       LPDDBLTFX lpDDBltFx) = 0;
-  virtual HRESULT BltFast(DWORD dwX, DWORD dwY, LPDIRECTDRAWSURFACE7 lpDDSrcSurface, LPRECT lpSrcRect,
-                          DWORD dwTrans) = 0;
   virtual HRESULT Flip(LPDIRECTDRAWSURFACE7 lpDDSurfaceTargetOverride, DWORD dwFlags) = 0;
   virtual HRESULT GetAttachedSurface(LPDDSCAPS2 lpDDSCaps, LPDIRECTDRAWSURFACE7* lplpDDAttachedSurface) = 0;
-  virtual HRESULT GetCaps(LPDDSCAPS2 lpDDSCaps) = 0;
-  virtual HRESULT GetClipper(LPDIRECTDRAWCLIPPER* lplpDDClipper) = 0;
   virtual HRESULT GetDC(HDC* lphDC) = 0;
-  virtual HRESULT GetPixelFormat(LPDDPIXELFORMAT lpDDPixelFormat) = 0;
-  virtual HRESULT GetSurfaceDesc(LPDDSURFACEDESC2 lpDDSurfaceDesc) = 0;
-  virtual HRESULT IsLost() = 0;
   virtual HRESULT Lock(LPRECT lpDestRect, LPDDSURFACEDESC2 lpDDSurfaceDesc, DWORD dwFlags, HANDLE hEvent) = 0;
   virtual HRESULT ReleaseDC(HDC hDC) = 0;
   virtual HRESULT Restore() = 0;
@@ -383,15 +363,9 @@ struct IDirectDraw7 : public IUnknown {
   virtual HRESULT CreateClipper(DWORD dwFlags, LPDIRECTDRAWCLIPPER* lplpDDClipper, IUnknown* pUnkOuter) = 0;
   virtual HRESULT CreateSurface(LPDDSURFACEDESC2 lpDDSurfaceDesc2, LPDIRECTDRAWSURFACE7* lplpDDSurface,
                                 IUnknown* pUnkOuter) = 0;
-  virtual HRESULT FlipToGDISurface() = 0;
-  virtual HRESULT GetDisplayMode(LPDDSURFACEDESC2 lpDDSurfaceDesc2) = 0;
-  virtual HRESULT GetGDISurface(LPDIRECTDRAWSURFACE7* lplpGDIDDSSurface) = 0;
   virtual HRESULT RestoreDisplayMode() = 0;
   virtual HRESULT SetCooperativeLevel(HWND hWnd, DWORD dwFlags) = 0;
   virtual HRESULT SetDisplayMode(DWORD dwWidth, DWORD dwHeight, DWORD dwBPP, DWORD dwRefreshRate, DWORD dwFlags) = 0;
-  virtual HRESULT WaitForVerticalBlank(DWORD dwFlags, HANDLE hEvent) = 0;
-  virtual HRESULT RestoreAllSurfaces() = 0;
-  virtual HRESULT TestCooperativeLevel() = 0;
 
 protected:
   ~IDirectDraw7() = default;

@@ -12,8 +12,7 @@ namespace {
 
 // Popup windows have no frame; any other top-level window gets the window manager's caption,
 // as an overlapped window gets one on Windows.
-bool framedStyle(HWND window) {
-  const DWORD style = static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE));
+bool framedStyle(DWORD style) {
   return (style & WS_POPUP) == 0 || (style & WS_CAPTION) == WS_CAPTION;
 }
 
@@ -87,16 +86,12 @@ SdlWindow* SdlBackend::sdlWindowOf(HWND window) const {
   return found != windows.end() ? found->second.get() : nullptr;
 }
 
-void SdlBackend::applyStyle(HWND window, SdlWindow& sdlWindow) {
-  sdlWindow.setFramed(framedStyle(window));
-}
-
-bool SdlBackend::createWindow(HWND window, const char* title, const RECT& client) {
+bool SdlBackend::createWindow(HWND window, const char* title, const RECT& client, DWORD style) {
   if (window == nullptr || windows.count(window) != 0) return false;
   std::unique_ptr<SdlWindow> sdlWindow(new SdlWindow());
   const std::string titleUtf8 = codec.toUtf8(title != nullptr ? title : "");
   if (!sdlWindow->create(titleUtf8.c_str(), client.left, client.top, client.right - client.left,
-                         client.bottom - client.top, framedStyle(window))) {
+                         client.bottom - client.top, framedStyle(style))) {
     return false;
   }
   events.addWindow(sdlWindow->id(), window);
@@ -117,11 +112,11 @@ void SdlBackend::destroyWindow(HWND window) {
   }
 }
 
-void SdlBackend::showWindow(HWND window, bool visible) {
+void SdlBackend::showWindow(HWND window, bool visible, DWORD style) {
   SdlWindow* sdlWindow = sdlWindowOf(window);
   if (sdlWindow == nullptr || sdlWindow->shown() == visible) return;
   if (visible) {
-    applyStyle(window, *sdlWindow);
+    sdlWindow->setFramed(framedStyle(style));
     sdlWindow->show();
     events.windowShown(window);
   } else {
@@ -132,12 +127,12 @@ void SdlBackend::showWindow(HWND window, bool visible) {
   }
 }
 
-void SdlBackend::placeWindow(HWND window, const RECT& client) {
+void SdlBackend::placeWindow(HWND window, const RECT& client, DWORD style) {
   SdlWindow* sdlWindow = sdlWindowOf(window);
   if (sdlWindow == nullptr) return;
   // Placement follows style changes (SetWindowLongA, then SetWindowPos), so the frame is
   // brought up to date here too.
-  applyStyle(window, *sdlWindow);
+  sdlWindow->setFramed(framedStyle(style));
   sdlWindow->resize(client.right - client.left, client.bottom - client.top);
   sdlWindow->move(client.left, client.top);
 }

@@ -6,7 +6,7 @@
 #include <map>
 #include <memory>
 
-#include "platform/win32/GbkCodec.h"
+#include "platform/gbk/GbkCodec.h"
 #include "platform/sdl/SdlInput.h"
 #include "platform/win32/Backend.h"
 
@@ -31,10 +31,10 @@ public:
   // whole window rectangle the program asks for.
   RECT frameInsets(DWORD style) override;
 
-  bool createWindow(HWND window, const char* title, const RECT& client) override;
+  bool createWindow(HWND window, const char* title, const RECT& client, DWORD style) override;
   void destroyWindow(HWND window) override;
-  void showWindow(HWND window, bool visible) override;
-  void placeWindow(HWND window, const RECT& client) override;
+  void showWindow(HWND window, bool visible, DWORD style) override;
+  void placeWindow(HWND window, const RECT& client, DWORD style) override;
 
   bool setFullScreen(HWND window, int width, int height, int bitsPerPixel) override;
   void leaveFullScreen(HWND window) override;
@@ -52,9 +52,6 @@ public:
 
 private:
   SdlBackend();
-
-  // Brings the window's frame in line with its Win32 style.
-  void applyStyle(HWND window, SdlWindow& sdlWindow);
 
   GbkCodec codec;
   SdlInput events;

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "platform/win32/GbkCodec.h"
+#include "platform/gbk/GbkCodec.h"
 #include "platform/sdl/SdlKeyMap.h"
 
 using platform::BackendEvent;

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/win32/GbkCodec.h"
+#include "platform/gbk/GbkCodec.h"
 
 namespace {
 

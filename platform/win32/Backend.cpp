@@ -3,10 +3,28 @@
 #include <windows.h>
 
 #include "platform/headless/HeadlessBackend.h"
+#include "platform/win32/Clock.h"
+#include "platform/win32/RunControl.h"
+#include "platform/win32/Screen.h"
 
 namespace platform {
 
 namespace {
+
+// The layer's side of the back-end interface.
+class LayerHost final : public BackendHost {
+public:
+  uint64_t framesPresented() const override { return runControl().frames(); }
+  int64_t clockTicks() const override { return systemClock().now(); }
+  bool clockIsVirtual() const override { return systemClock().isVirtual(); }
+  void advanceClockTo(int64_t ticks) override { systemClock().advanceTo(ticks); }
+  void desktopChanged() override { screen().desktopChanged(); }
+};
+
+LayerHost& layerHost() {
+  static LayerHost host;
+  return host;
+}
 
 std::unique_ptr<Backend>& installed() {
   // Never destroyed: the program's static objects release DirectDraw objects after main returns.
@@ -30,12 +48,13 @@ RECT Backend::frameInsets(DWORD style) {
 }
 
 void installBackend(std::unique_ptr<Backend> backend) {
+  if (backend) backend->attach(layerHost());
   installed() = std::move(backend);
 }
 
 Backend& backend() {
   std::unique_ptr<Backend>& current = installed();
-  if (!current) current = createHeadlessBackend();
+  if (!current) installBackend(createHeadlessBackend());
   return *current;
 }
 

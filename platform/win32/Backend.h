@@ -1,8 +1,10 @@
 // The interface between the Win32/DirectDraw layer and the thing that really shows pictures and
 // delivers input: the headless back end in memory (platform/headless) or an SDL2 window
 // (platform/sdl). The layer keeps all Win32 state itself (windows, their placement and styles,
-// the message queue, timers, surfaces and the screen's pixels); a back end only mirrors windows,
-// shows the pictures it is given and reports input.
+// the message queue, timers, the clock, surfaces and the screen's pixels); a back end only
+// mirrors windows, shows the pictures it is given and reports input. Everything a back end needs
+// to know comes through this interface: as arguments, or from the BackendHost the layer hands it
+// when it is installed. A back end never calls the Win32 functions of the layer it serves.
 #pragma once
 
 #include <cstdint>
@@ -19,7 +21,8 @@ namespace platform {
 //   KeyUp       -> WM_KEYUP posted
 //   Char        -> WM_CHAR posted, wParam = character (a character without a key, such as text
 //                  typed through an input method; GBK bytes for Chinese, one event per byte)
-//   Close       -> WM_CLOSE sent; DefWindowProcA destroys the window, which sends WM_DESTROY
+//   Close       -> WM_CLOSE sent; DefWindowProcA destroys the window, which sends WM_DESTROY. With
+//                  no window left to close, the program's loop is told to quit (WM_QUIT).
 struct BackendEvent {
   enum class Type { None, Activate, KeyDown, KeyUp, Char, Close };
   Type type = Type::None;
@@ -38,9 +41,34 @@ struct Picture {
   int pitch = 0;
 };
 
+// What the layer offers the back end it serves. The clock is the one behind
+// QueryPerformanceCounter and the timers: kClockFrequency ticks a second, either real time or a
+// virtual clock that moves only when told to (tests, --fixed-fps).
+class BackendHost {
+public:
+  static constexpr int64_t kClockFrequency = 10000000;
+
+  // Frames the program has presented so far (blits from another surface onto the primary
+  // surface, and flips).
+  virtual uint64_t framesPresented() const = 0;
+  virtual int64_t clockTicks() const = 0;
+  virtual bool clockIsVirtual() const = 0;
+  // Moves a virtual clock forward to `ticks` (never back); a real clock ignores it.
+  virtual void advanceClockTo(int64_t ticks) = 0;
+  // The desktop's depth or size changed under the program: surfaces made for the old one are
+  // lost, as when another program switches the display mode.
+  virtual void desktopChanged() = 0;
+
+protected:
+  ~BackendHost() = default;
+};
+
 class Backend {
 public:
   virtual ~Backend() = default;
+
+  // Called by installBackend before the back end is used.
+  void attach(BackendHost& host) { host_ = &host; }
 
   virtual const char* name() const = 0;
 
@@ -54,12 +82,13 @@ public:
   // not a bare popup); a back end whose own decorations sit outside the picture returns zeros.
   virtual RECT frameInsets(DWORD style);
 
-  // Windows. `client` is the client area in screen coordinates. createWindow returns false when
-  // the back end cannot make the window (the layer then fails CreateWindowExA).
-  virtual bool createWindow(HWND window, const char* title, const RECT& client) = 0;
+  // Windows. `client` is the client area in screen coordinates, `style` the window's Win32 style
+  // (WS_POPUP ...) as it is now. createWindow returns false when the back end cannot make the
+  // window (the layer then fails CreateWindowExA).
+  virtual bool createWindow(HWND window, const char* title, const RECT& client, DWORD style) = 0;
   virtual void destroyWindow(HWND window) = 0;
-  virtual void showWindow(HWND window, bool visible) = 0;
-  virtual void placeWindow(HWND window, const RECT& client) = 0;
+  virtual void showWindow(HWND window, bool visible, DWORD style) = 0;
+  virtual void placeWindow(HWND window, const RECT& client, DWORD style) = 0;
 
   // Exclusive full screen at a display mode (the window's picture then covers the screen), and
   // back to the desktop. setFullScreen returns false when the mode cannot be had.
@@ -79,11 +108,17 @@ public:
 
   // A modal message box; returns the button pressed (IDOK ...). Text and caption are GBK bytes.
   virtual int messageBox(HWND owner, const char* text, const char* caption, UINT style) = 0;
+
+protected:
+  BackendHost& host() const { return *host_; }
+
+private:
+  BackendHost* host_ = nullptr;
 };
 
-// Makes `backend` the one the layer uses from now on (windows already made are not carried
-// over, so this is done before the program starts). Without this call the layer starts the
-// headless back end the first time it needs one.
+// Makes `backend` the one the layer uses from now on and attaches it to the layer (windows
+// already made are not carried over, so this is done before the program starts). Without this
+// call the layer starts the headless back end the first time it needs one.
 void installBackend(std::unique_ptr<Backend> backend);
 Backend& backend();
 

@@ -16,7 +16,7 @@ CallLog& callLog() {
 
 void CallLog::add(const char* api, std::string args, HWND window, std::string text, std::string caption) {
   if (!enabled_) return;
-  headless::CallRecord record;
+  layer::CallRecord record;
   record.api = api;
   record.args = std::move(args);
   record.window = window;
@@ -46,7 +46,7 @@ FailureInjector& failures() {
   return *injector;
 }
 
-void FailureInjector::failNext(headless::Call call, HRESULT result, int count, int skip) {
+void FailureInjector::failNext(layer::Call call, HRESULT result, int count, int skip) {
   Plan& plan = plans_[static_cast<int>(call)];
   plan.result = result;
   plan.count = count > 0 ? count : 0;
@@ -54,7 +54,7 @@ void FailureInjector::failNext(headless::Call call, HRESULT result, int count, i
   any_ = true;
 }
 
-HRESULT FailureInjector::check(headless::Call call) {
+HRESULT FailureInjector::check(layer::Call call) {
   if (!any_) return DD_OK;
   Plan& plan = plans_[static_cast<int>(call)];
   if (plan.count == 0) return DD_OK;

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/headless/HeadlessControl.h"
+#include "platform/win32/LayerControl.h"
 
 namespace platform {
 
@@ -14,7 +14,7 @@ public:
   bool enabled() const { return enabled_; }
   void setEnabled(bool on) { enabled_ = on; }
   void clear() { records_.clear(); }
-  const std::vector<headless::CallRecord>& records() const { return records_; }
+  const std::vector<layer::CallRecord>& records() const { return records_; }
 
   void add(const char* api, std::string args, HWND window = nullptr, std::string text = {}, std::string caption = {});
   // A DirectDraw call and what it returned.
@@ -22,7 +22,7 @@ public:
 
 private:
   bool enabled_ = false;
-  std::vector<headless::CallRecord> records_;
+  std::vector<layer::CallRecord> records_;
 };
 
 CallLog& callLog();
@@ -33,9 +33,9 @@ std::string formatArgs(const char* format, ...) __attribute__((format(printf, 1,
 // Failures a test asked for, consumed call by call.
 class FailureInjector {
 public:
-  void failNext(headless::Call call, HRESULT result, int count, int skip);
+  void failNext(layer::Call call, HRESULT result, int count, int skip);
   // DD_OK when the call should go ahead, otherwise the result it must return.
-  HRESULT check(headless::Call call);
+  HRESULT check(layer::Call call);
   void clear();
   // Whether CreateSurface can have video memory.
   bool videoMemory() const { return videoMemory_; }
@@ -48,7 +48,7 @@ private:
     int count = 0;
     int skip = 0;
   };
-  static constexpr int kCalls = static_cast<int>(headless::Call::GetDC) + 1;
+  static constexpr int kCalls = static_cast<int>(layer::Call::GetDC) + 1;
   Plan plans_[kCalls];
   bool any_ = false;
 };

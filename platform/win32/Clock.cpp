@@ -76,27 +76,3 @@ BOOL WINAPI QueryPerformanceFrequency(LARGE_INTEGER* lpFrequency) {
   lpFrequency->QuadPart = platform::Clock::kFrequency;
   return TRUE;
 }
-
-DWORD WINAPI GetTickCount(void) {
-  return static_cast<DWORD>(platform::systemClock().milliseconds());
-}
-
-void WINAPI Sleep(DWORD dwMilliseconds) {
-  platform::Clock& clock = platform::systemClock();
-  if (clock.isVirtual()) {
-    clock.advance(static_cast<int64_t>(dwMilliseconds) * platform::Clock::kTicksPerMillisecond);
-    return;
-  }
-  timespec pause{};
-  pause.tv_sec = dwMilliseconds / 1000;
-  pause.tv_nsec = static_cast<long>(dwMilliseconds % 1000) * 1000000L;
-  while (nanosleep(&pause, &pause) != 0) {
-  }
-}
-
-HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName) {
-  // Any non-null value serves as the program's own instance handle.
-  static char moduleTag;
-  if (lpModuleName) return nullptr;
-  return reinterpret_cast<HMODULE>(&moduleTag);
-}

@@ -2,13 +2,15 @@
 
 #include <cstdint>
 
+#include "platform/win32/Backend.h"
+
 namespace platform {
 
-// The counter behind QueryPerformanceCounter, GetTickCount and the timers: 10 MHz, either the
-// monotonic system clock or a virtual one that moves only when told (tests, --fixed-fps).
+// The counter behind QueryPerformanceCounter and the timers: 10 MHz, either the monotonic system
+// clock or a virtual one that moves only when told (tests, --fixed-fps).
 class Clock {
 public:
-  static constexpr int64_t kFrequency = 10000000;
+  static constexpr int64_t kFrequency = BackendHost::kClockFrequency;
   static constexpr int64_t kTicksPerMillisecond = kFrequency / 1000;
 
   int64_t now() const;

@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "platform/headless/HeadlessControl.h"
 #include "platform/win32/CallLog.h"
 #include "platform/win32/ComInterface.h"
 #include "platform/win32/WindowManager.h"
@@ -23,20 +22,8 @@ ULONG DirectDrawClipper::Release() {
   return left;
 }
 
-HRESULT DirectDrawClipper::GetHWnd(HWND* lphWnd) {
-  if (!lphWnd) return DDERR_INVALIDPARAMS;
-  *lphWnd = window_;
-  return DD_OK;
-}
-
-HRESULT DirectDrawClipper::IsClipListChanged(BOOL* lpbChanged) {
-  if (!lpbChanged) return DDERR_INVALIDPARAMS;
-  *lpbChanged = FALSE;
-  return DD_OK;
-}
-
 HRESULT DirectDrawClipper::SetHWnd(DWORD dwFlags, HWND hWnd) {
-  HRESULT result = failures().check(headless::Call::SetHWnd);
+  HRESULT result = failures().check(layer::Call::SetHWnd);
   if (result == DD_OK && (dwFlags != 0 || (hWnd && !windowManager().find(hWnd)))) {
     result = DDERR_INVALIDPARAMS;
   }

@@ -11,8 +11,6 @@ public:
   HRESULT QueryInterface(REFIID riid, LPVOID* ppvObj) override;
   ULONG AddRef() override;
   ULONG Release() override;
-  HRESULT GetHWnd(HWND* lphWnd) override;
-  HRESULT IsClipListChanged(BOOL* lpbChanged) override;
   HRESULT SetHWnd(DWORD dwFlags, HWND hWnd) override;
 
   // The area a blit may touch, in screen coordinates; false without a window (no clip list).

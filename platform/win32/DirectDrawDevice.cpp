@@ -18,7 +18,7 @@ const GUID IID_IDirectDrawClipper = {0x6C14DB85, 0xA733, 0x11CE, {0xA5, 0x21, 0x
 
 namespace platform {
 
-using headless::Call;
+using layer::Call;
 
 namespace {
 
@@ -151,43 +151,6 @@ HRESULT DirectDrawDevice::CreateSurface(LPDDSURFACEDESC2 lpDDSurfaceDesc2, LPDIR
   return result;
 }
 
-HRESULT DirectDrawDevice::FlipToGDISurface() {
-  return DD_OK;
-}
-
-HRESULT DirectDrawDevice::GetDisplayMode(LPDDSURFACEDESC2 lpDDSurfaceDesc2) {
-  if (!lpDDSurfaceDesc2 || lpDDSurfaceDesc2->dwSize != sizeof(DDSURFACEDESC2)) return DDERR_INVALIDPARAMS;
-  Screen::Mode mode = screen().mode();
-  std::memset(lpDDSurfaceDesc2, 0, sizeof *lpDDSurfaceDesc2);
-  lpDDSurfaceDesc2->dwSize = sizeof(DDSURFACEDESC2);
-  lpDDSurfaceDesc2->dwFlags = DDSD_WIDTH | DDSD_HEIGHT | DDSD_PITCH | DDSD_PIXELFORMAT | DDSD_REFRESHRATE;
-  lpDDSurfaceDesc2->dwWidth = static_cast<DWORD>(mode.width);
-  lpDDSurfaceDesc2->dwHeight = static_cast<DWORD>(mode.height);
-  lpDDSurfaceDesc2->lPitch = mode.width * ((mode.bitsPerPixel + 7) / 8);
-  lpDDSurfaceDesc2->dwRefreshRate = 60;
-  DDPIXELFORMAT& format = lpDDSurfaceDesc2->ddpfPixelFormat;
-  describeRgb565(format);
-  if (mode.bitsPerPixel != 16) {
-    format.dwRGBBitCount = static_cast<DWORD>(mode.bitsPerPixel);
-    format.dwRBitMask = 0xFF0000;
-    format.dwGBitMask = 0x00FF00;
-    format.dwBBitMask = 0x0000FF;
-  }
-  return DD_OK;
-}
-
-HRESULT DirectDrawDevice::GetGDISurface(LPDIRECTDRAWSURFACE7* lplpGDIDDSSurface) {
-  if (!lplpGDIDDSSurface) return DDERR_INVALIDPARAMS;
-  for (DirectDrawSurface* surface : surfaces_) {
-    if (surface->onScreen()) {
-      surface->AddRef();
-      *lplpGDIDDSSurface = surface;
-      return DD_OK;
-    }
-  }
-  return DDERR_NOTFOUND;
-}
-
 HRESULT DirectDrawDevice::RestoreDisplayMode() {
   if (modeChanged_) {
     screen().restoreDesktopMode();
@@ -243,26 +206,6 @@ HRESULT DirectDrawDevice::SetDisplayMode(DWORD dwWidth, DWORD dwHeight, DWORD dw
       formatArgs("width=%u height=%u bpp=%u refresh=%u flags=0x%x", dwWidth, dwHeight, dwBPP, dwRefreshRate, dwFlags),
       result);
   return result;
-}
-
-HRESULT DirectDrawDevice::WaitForVerticalBlank(DWORD dwFlags, HANDLE hEvent) {
-  (void)dwFlags;
-  (void)hEvent;
-  return DD_OK;
-}
-
-HRESULT DirectDrawDevice::RestoreAllSurfaces() {
-  HRESULT result = DD_OK;
-  std::vector<DirectDrawSurface*> all = surfaces_;
-  for (DirectDrawSurface* surface : all) {
-    HRESULT one = surface->Restore();
-    if (one != DD_OK) result = one;
-  }
-  return result;
-}
-
-HRESULT DirectDrawDevice::TestCooperativeLevel() {
-  return levelSet_ ? DD_OK : DDERR_NOCOOPERATIVELEVELSET;
 }
 
 void DirectDrawDevice::surfaceMade(DirectDrawSurface* surface) {

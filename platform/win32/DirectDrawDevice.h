@@ -17,15 +17,9 @@ public:
   HRESULT CreateClipper(DWORD dwFlags, LPDIRECTDRAWCLIPPER* lplpDDClipper, IUnknown* pUnkOuter) override;
   HRESULT CreateSurface(LPDDSURFACEDESC2 lpDDSurfaceDesc2, LPDIRECTDRAWSURFACE7* lplpDDSurface,
                         IUnknown* pUnkOuter) override;
-  HRESULT FlipToGDISurface() override;
-  HRESULT GetDisplayMode(LPDDSURFACEDESC2 lpDDSurfaceDesc2) override;
-  HRESULT GetGDISurface(LPDIRECTDRAWSURFACE7* lplpGDIDDSSurface) override;
   HRESULT RestoreDisplayMode() override;
   HRESULT SetCooperativeLevel(HWND hWnd, DWORD dwFlags) override;
   HRESULT SetDisplayMode(DWORD dwWidth, DWORD dwHeight, DWORD dwBPP, DWORD dwRefreshRate, DWORD dwFlags) override;
-  HRESULT WaitForVerticalBlank(DWORD dwFlags, HANDLE hEvent) override;
-  HRESULT RestoreAllSurfaces() override;
-  HRESULT TestCooperativeLevel() override;
 
   void surfaceMade(DirectDrawSurface* surface);
   void surfaceGone(DirectDrawSurface* surface);

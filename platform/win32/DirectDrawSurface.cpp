@@ -10,7 +10,7 @@
 
 namespace platform {
 
-using headless::Call;
+using layer::Call;
 
 void describeRgb565(DDPIXELFORMAT& format) {
   std::memset(&format, 0, sizeof format);
@@ -155,22 +155,6 @@ HRESULT DirectDrawSurface::Blt(LPRECT lpDestRect, LPDIRECTDRAWSURFACE7 lpDDSrcSu
   return result;
 }
 
-HRESULT DirectDrawSurface::BltFast(DWORD dwX, DWORD dwY, LPDIRECTDRAWSURFACE7 lpDDSrcSurface, LPRECT lpSrcRect,
-                                   DWORD dwTrans) {
-  if (dwTrans & (DDBLTFAST_SRCCOLORKEY | DDBLTFAST_DESTCOLORKEY)) return DDERR_UNSUPPORTED;
-  auto* source = static_cast<DirectDrawSurface*>(lpDDSrcSurface);
-  if (!source) return DDERR_INVALIDPARAMS;
-  RECT from = lpSrcRect ? *lpSrcRect : source->pixels_->bounds();
-  RECT to{static_cast<LONG>(dwX), static_cast<LONG>(dwY), static_cast<LONG>(dwX) + (from.right - from.left),
-          static_cast<LONG>(dwY) + (from.bottom - from.top)};
-  // BltFast ignores the clipper, so the rectangle must lie on the surface.
-  DirectDrawClipper* clipper = clipper_;
-  clipper_ = nullptr;
-  HRESULT result = Blt(&to, source, &from, DDBLT_WAIT, nullptr);
-  clipper_ = clipper;
-  return result;
-}
-
 HRESULT DirectDrawSurface::Flip(LPDIRECTDRAWSURFACE7 lpDDSurfaceTargetOverride, DWORD dwFlags) {
   HRESULT result = failures().check(Call::Flip);
   if (result != DD_OK) {
@@ -213,21 +197,6 @@ HRESULT DirectDrawSurface::GetAttachedSurface(LPDDSCAPS2 lpDDSCaps, LPDIRECTDRAW
   return result;
 }
 
-HRESULT DirectDrawSurface::GetCaps(LPDDSCAPS2 lpDDSCaps) {
-  if (!lpDDSCaps) return DDERR_INVALIDPARAMS;
-  std::memset(lpDDSCaps, 0, sizeof *lpDDSCaps);
-  lpDDSCaps->dwCaps = caps_;
-  return DD_OK;
-}
-
-HRESULT DirectDrawSurface::GetClipper(LPDIRECTDRAWCLIPPER* lplpDDClipper) {
-  if (!lplpDDClipper) return DDERR_INVALIDPARAMS;
-  if (!clipper_) return DDERR_NOCLIPPERATTACHED;
-  clipper_->AddRef();
-  *lplpDDClipper = clipper_;
-  return DD_OK;
-}
-
 HRESULT DirectDrawSurface::GetDC(HDC* lphDC) {
   HRESULT result = failures().check(Call::GetDC);
   if (result != DD_OK) {
@@ -245,22 +214,6 @@ HRESULT DirectDrawSurface::GetDC(HDC* lphDC) {
   }
   callLog().addResult("GetDC", formatArgs("surface=%s", role_.c_str()), result);
   return result;
-}
-
-HRESULT DirectDrawSurface::GetPixelFormat(LPDDPIXELFORMAT lpDDPixelFormat) {
-  if (!lpDDPixelFormat) return DDERR_INVALIDPARAMS;
-  describeRgb565(*lpDDPixelFormat);
-  return DD_OK;
-}
-
-HRESULT DirectDrawSurface::GetSurfaceDesc(LPDDSURFACEDESC2 lpDDSurfaceDesc) {
-  if (!lpDDSurfaceDesc || lpDDSurfaceDesc->dwSize != sizeof(DDSURFACEDESC2)) return DDERR_INVALIDPARAMS;
-  describe(*lpDDSurfaceDesc);
-  return DD_OK;
-}
-
-HRESULT DirectDrawSurface::IsLost() {
-  return lost() ? DDERR_SURFACELOST : DD_OK;
 }
 
 HRESULT DirectDrawSurface::Lock(LPRECT lpDestRect, LPDDSURFACEDESC2 lpDDSurfaceDesc, DWORD dwFlags, HANDLE hEvent) {

@@ -27,15 +27,9 @@ public:
   ULONG Release() override;
   HRESULT Blt(LPRECT lpDestRect, LPDIRECTDRAWSURFACE7 lpDDSrcSurface, LPRECT lpSrcRect, DWORD dwFlags,
               LPDDBLTFX lpDDBltFx) override;
-  HRESULT BltFast(DWORD dwX, DWORD dwY, LPDIRECTDRAWSURFACE7 lpDDSrcSurface, LPRECT lpSrcRect, DWORD dwTrans) override;
   HRESULT Flip(LPDIRECTDRAWSURFACE7 lpDDSurfaceTargetOverride, DWORD dwFlags) override;
   HRESULT GetAttachedSurface(LPDDSCAPS2 lpDDSCaps, LPDIRECTDRAWSURFACE7* lplpDDAttachedSurface) override;
-  HRESULT GetCaps(LPDDSCAPS2 lpDDSCaps) override;
-  HRESULT GetClipper(LPDIRECTDRAWCLIPPER* lplpDDClipper) override;
   HRESULT GetDC(HDC* lphDC) override;
-  HRESULT GetPixelFormat(LPDDPIXELFORMAT lpDDPixelFormat) override;
-  HRESULT GetSurfaceDesc(LPDDSURFACEDESC2 lpDDSurfaceDesc) override;
-  HRESULT IsLost() override;
   HRESULT Lock(LPRECT lpDestRect, LPDDSURFACEDESC2 lpDDSurfaceDesc, DWORD dwFlags, HANDLE hEvent) override;
   HRESULT ReleaseDC(HDC hDC) override;
   HRESULT Restore() override;

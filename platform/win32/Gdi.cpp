@@ -72,7 +72,7 @@ void drawGlyph(const UnifontGlyphs::Glyph& glyph, PixelBlock& pixels, const RECT
     for (int column = 0; column < glyph.width; ++column) {
       LONG x = left + column;
       if (x < clip.left || x >= clip.right) continue;
-      if (glyph.rows[row] & (0x8000u >> column)) {
+      if (glyph.rows[row] & (1u << (glyph.width - 1 - column))) {  // leftmost pixel in the top bit
         line[x] = ink;
       } else if (paper) {
         line[x] = *paper;
@@ -179,14 +179,6 @@ int WINAPI SetBkMode(HDC hdc, int mode) {
   return previous;
 }
 
-COLORREF WINAPI SetBkColor(HDC hdc, COLORREF color) {
-  platform::DeviceContext* context = findDC(hdc);
-  if (!context) return CLR_INVALID;
-  COLORREF previous = context->backgroundColour;
-  context->backgroundColour = color;
-  return previous;
-}
-
 COLORREF WINAPI SetTextColor(HDC hdc, COLORREF color) {
   platform::DeviceContext* context = findDC(hdc);
   callLog().add("SetTextColor", formatArgs("colour=0x%x", color));
@@ -236,7 +228,7 @@ BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR lpString, int c) {
   const LONG top = target.origin.y + y;
   for (int at = 0; at < c;) {
     uint32_t codePoint;
-    int used = platform::UnifontGlyphs::decodeGbk(text + at, c - at, codePoint);
+    int used = glyphs.decodeGbk(text + at, c - at, codePoint);
     at += used;
     const platform::UnifontGlyphs::Glyph& glyph = glyphs.glyph(codePoint);
     platform::drawGlyph(glyph, *target.pixels, target.clip, penX, top, ink, opaque ? &paper : nullptr);

@@ -65,7 +65,12 @@ void MessageQueue::deliver(const BackendEvent& event) {
   if (event.type == BackendEvent::Type::Activate) {
     windows.setActive(event.active);
   } else if (event.type == BackendEvent::Type::Close) {
-    windows.send(event.window ? event.window : windows.mainWindow(), WM_CLOSE, 0, 0);
+    HWND window = event.window ? event.window : windows.mainWindow();
+    if (windows.find(window)) {
+      windows.send(window, WM_CLOSE, 0, 0);
+    } else {
+      postQuit(0);
+    }
   }
 }
 

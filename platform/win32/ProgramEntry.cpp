@@ -6,6 +6,7 @@
 //   --screenshot FILE   save the last presented picture as PNG when WinMain returns
 //   --fixed-fps N       a virtual clock that advances 1/N s per presented frame, so frame rates,
 //                       timers and everything that depends on them repeat exactly
+//   --help              lists these options and ends (status 0) without running the program
 // Without a display (or an SDL build) the program runs headless; given none of the options then,
 // it stops after kDefaultFrames frames and saves "screenshot.png", so a plain start still shows
 // something. A headless run with --frames prints its average frame rate at the end.
@@ -19,7 +20,7 @@
 
 #include <windows.h>
 
-#include "platform/headless/HeadlessControl.h"
+#include "platform/win32/LayerControl.h"
 #include "platform/win32/Backend.h"
 
 namespace platform {
@@ -28,7 +29,17 @@ namespace {
 
 constexpr uint64_t kDefaultFrames = 300;
 
+const char kHelp[] =
+    "Options (besides the program's own):\n"
+    "  --headless          no window, even when a display is there\n"
+    "  --frames N          end the run after N presented frames\n"
+    "  --screenshot FILE   save the last presented picture as PNG at the end\n"
+    "  --fixed-fps N       a clock that advances 1/N s per presented frame, so runs repeat exactly\n"
+    "  --help              this list\n"
+    "Without a display the program runs headless.\n";
+
 struct Options {
+  bool help = false;
   bool headless = false;
   uint64_t frames = 0;
   std::string screenshot;
@@ -80,7 +91,9 @@ Options parseOptions(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     std::string value;
     uint64_t count = 0;
-    if (std::strcmp(argv[i], "--headless") == 0) {
+    if (std::strcmp(argv[i], "--help") == 0) {
+      options.help = true;
+    } else if (std::strcmp(argv[i], "--headless") == 0) {
       options.headless = true;
     } else if (optionValue(argc, argv, i, "--frames", value)) {
       if (!parseCount(value, 1000000000ull, count)) {
@@ -116,6 +129,11 @@ std::string absolutePath(const std::string& path) {
 
 int runProgram(int argc, char** argv, BackendFactory sdlFactory) {
   Options options = parseOptions(argc, argv);
+  if (options.help) {
+    std::printf("%s", kHelp);
+    std::fflush(stdout);
+    return 0;
+  }
   if (!options.valid) return 2;
 
   bool headless = true;
@@ -132,20 +150,22 @@ int runProgram(int argc, char** argv, BackendFactory sdlFactory) {
     if (options.screenshot.empty()) options.screenshot = "screenshot.png";
     std::printf("no display: running headless for %llu frames\n", static_cast<unsigned long long>(options.frames));
   }
-  if (options.fixedFramesPerSecond > 0) headless::setFixedFrameRate(options.fixedFramesPerSecond);
-  if (options.frames > 0) headless::endAfterFrames(options.frames);
+  if (options.fixedFramesPerSecond > 0) layer::setFixedFrameRate(options.fixedFramesPerSecond);
+  if (options.frames > 0) layer::endAfterFrames(options.frames);
 
   auto start = std::chrono::steady_clock::now();
-  int result = WinMain(GetModuleHandleA(nullptr), nullptr, options.commandLine.data(), SW_SHOW);
+  // Any non-null value serves as the program's instance handle.
+  static char instanceTag;
+  int result = WinMain(reinterpret_cast<HINSTANCE>(&instanceTag), nullptr, options.commandLine.data(), SW_SHOW);
   double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 
   if (headless && options.frames > 0) {
-    uint64_t frames = headless::presentedFrames();
+    uint64_t frames = layer::presentedFrames();
     std::printf("headless: %llu frames in %.3f s, average %.1f frames/s\n", static_cast<unsigned long long>(frames),
                 seconds, seconds > 0 ? static_cast<double>(frames) / seconds : 0.0);
   }
   if (!options.screenshot.empty()) {
-    if (headless::savePresentedPng(options.screenshot)) {
+    if (layer::savePresentedPng(options.screenshot)) {
       std::printf("screenshot: %s\n", absolutePath(options.screenshot).c_str());
     } else {
       std::fprintf(stderr, "screenshot: nothing was presented, or %s cannot be written\n", options.screenshot.c_str());

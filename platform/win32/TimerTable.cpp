@@ -4,25 +4,19 @@
 
 namespace platform {
 
-UINT_PTR TimerTable::set(HWND window, UINT_PTR id, UINT elapseMs, TIMERPROC procedure, int64_t nowTicks) {
+UINT_PTR TimerTable::set(HWND window, UINT_PTR id, UINT elapseMs, int64_t nowTicks) {
   if (elapseMs < USER_TIMER_MINIMUM) elapseMs = USER_TIMER_MINIMUM;
   if (elapseMs > USER_TIMER_MAXIMUM) elapseMs = USER_TIMER_MAXIMUM;
   int64_t period = static_cast<int64_t>(elapseMs) * Clock::kTicksPerMillisecond;
-  if (!window) {
-    // A timer without a window gets a fresh identifier of its own.
-    id = nextThreadTimerId_++;
-  } else {
-    for (Timer& timer : timers_) {
-      if (timer.window == window && timer.id == id) {
-        timer.periodTicks = period;
-        timer.procedure = procedure;
-        timer.dueTicks = nowTicks + period;
-        return id;
-      }
+  for (Timer& timer : timers_) {
+    if (timer.window == window && timer.id == id) {
+      timer.periodTicks = period;
+      timer.dueTicks = nowTicks + period;
+      return id ? id : 1;
     }
   }
-  timers_.push_back(Timer{window, id, period, procedure, nowTicks + period});
-  return window ? (id ? id : 1) : id;
+  timers_.push_back(Timer{window, id, period, nowTicks + period});
+  return id ? id : 1;
 }
 
 bool TimerTable::kill(HWND window, UINT_PTR id) {
@@ -53,7 +47,7 @@ bool TimerTable::takeDue(HWND filter, int64_t nowTicks, bool remove, MSG& messag
   message.hwnd = earliest->window;
   message.message = WM_TIMER;
   message.wParam = earliest->id;
-  message.lParam = reinterpret_cast<LPARAM>(earliest->procedure);
+  message.lParam = 0;
   message.time = static_cast<DWORD>(nowTicks / Clock::kTicksPerMillisecond);
   if (remove) earliest->dueTicks = nowTicks + earliest->periodTicks;
   return true;

@@ -7,13 +7,13 @@
 
 namespace platform {
 
-// The timers of SetTimer. As on Windows a timer never queues messages: when the queue has
-// nothing else, a due timer gives one WM_TIMER however many periods have passed, and its next
-// period starts when that message is taken from the queue.
+// The timers of SetTimer, each of a window. As on Windows a timer never queues messages: when the
+// queue has nothing else, a due timer gives one WM_TIMER however many periods have passed, and
+// its next period starts when that message is taken from the queue.
 class TimerTable {
 public:
-  // Returns the timer's identifier, or 0 when it cannot be made.
-  UINT_PTR set(HWND window, UINT_PTR id, UINT elapseMs, TIMERPROC procedure, int64_t nowTicks);
+  // Returns the timer's identifier (1 for an identifier of 0).
+  UINT_PTR set(HWND window, UINT_PTR id, UINT elapseMs, int64_t nowTicks);
   bool kill(HWND window, UINT_PTR id);
   void killAllOf(HWND window);
 
@@ -30,11 +30,9 @@ private:
     HWND window;
     UINT_PTR id;
     int64_t periodTicks;
-    TIMERPROC procedure;
     int64_t dueTicks;
   };
   std::vector<Timer> timers_;
-  UINT_PTR nextThreadTimerId_ = 1;
 };
 
 }  // namespace platform

@@ -32,23 +32,12 @@ BOOL WINAPI TranslateMessage(const MSG* lpMsg) {
 
 LRESULT WINAPI DispatchMessageA(const MSG* lpMsg) {
   if (!lpMsg) return 0;
-  if (lpMsg->message == WM_TIMER && lpMsg->lParam) {
-    TIMERPROC procedure = reinterpret_cast<TIMERPROC>(lpMsg->lParam);
-    procedure(lpMsg->hwnd, WM_TIMER, lpMsg->wParam, GetTickCount());
-    return 0;
-  }
   return windowManager().send(lpMsg->hwnd, lpMsg->message, lpMsg->wParam, lpMsg->lParam);
 }
 
 BOOL WINAPI WaitMessage(void) {
   callLog().add("WaitMessage", "");
   messageQueue().wait();
-  return TRUE;
-}
-
-BOOL WINAPI PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
-  if (hWnd && !windowManager().find(hWnd)) return FALSE;
-  messageQueue().post(hWnd, Msg, wParam, lParam);
   return TRUE;
 }
 
@@ -63,8 +52,8 @@ void WINAPI PostQuitMessage(int nExitCode) {
 
 UINT_PTR WINAPI SetTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse, TIMERPROC lpTimerFunc) {
   callLog().add("SetTimer", formatArgs("id=%lu elapse=%u", static_cast<unsigned long>(nIDEvent), uElapse), hWnd);
-  if (hWnd && !windowManager().find(hWnd)) return 0;
-  return messageQueue().timers().set(hWnd, nIDEvent, uElapse, lpTimerFunc, platform::systemClock().now());
+  if (lpTimerFunc || !windowManager().find(hWnd)) return 0;
+  return messageQueue().timers().set(hWnd, nIDEvent, uElapse, platform::systemClock().now());
 }
 
 BOOL WINAPI KillTimer(HWND hWnd, UINT_PTR uIDEvent) {

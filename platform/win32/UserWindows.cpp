@@ -32,11 +32,6 @@ HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindow
                                 lpParam);
 }
 
-BOOL WINAPI DestroyWindow(HWND hWnd) {
-  callLog().add("DestroyWindow", "", hWnd);
-  return windowManager().destroy(hWnd) ? TRUE : FALSE;
-}
-
 BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow) {
   platform::Window* window = windowManager().find(hWnd);
   if (!window) return FALSE;
@@ -55,10 +50,6 @@ BOOL WINAPI UpdateWindow(HWND hWnd) {
   return windowManager().find(hWnd) ? TRUE : FALSE;
 }
 
-BOOL WINAPI IsWindow(HWND hWnd) {
-  return windowManager().find(hWnd) ? TRUE : FALSE;
-}
-
 LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
   (void)wParam;
   (void)lParam;
@@ -66,7 +57,7 @@ LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam)
     case WM_NCCREATE:
       return TRUE;
     case WM_CLOSE:
-      DestroyWindow(hWnd);
+      windowManager().destroy(hWnd);
       return 0;
     default:
       return 0;
@@ -83,17 +74,6 @@ int WINAPI GetSystemMetrics(int nIndex) {
       return platform::screen().width();
     case SM_CYSCREEN:
       return platform::screen().height();
-    case SM_CYCAPTION: {
-      // As the back end draws window frames.
-      RECT frame = platform::backend().frameInsets(WS_OVERLAPPED | WS_CAPTION);
-      return frame.top - frame.bottom;
-    }
-    case SM_CXBORDER:
-    case SM_CYBORDER:
-      return platform::backend().frameInsets(WS_POPUP | WS_BORDER).left;
-    case SM_CXDLGFRAME:
-    case SM_CYDLGFRAME:
-      return platform::backend().frameInsets(WS_POPUP | WS_DLGFRAME).left;
     default:
       return 0;
   }
@@ -179,28 +159,11 @@ BOOL WINAPI GetClientRect(HWND hWnd, LPRECT lpRect) {
   return TRUE;
 }
 
-BOOL WINAPI GetWindowRect(HWND hWnd, LPRECT lpRect) {
-  if (!lpRect) return FALSE;
-  if (windowManager().isDesktop(hWnd)) return GetClientRect(hWnd, lpRect);
-  platform::Window* window = windowManager().find(hWnd);
-  if (!window) return FALSE;
-  *lpRect = window->rect;
-  return TRUE;
-}
-
 BOOL WINAPI ClientToScreen(HWND hWnd, LPPOINT lpPoint) {
   RECT client;
   if (!lpPoint || !windowManager().clientOnScreen(hWnd, client)) return FALSE;
   lpPoint->x += client.left;
   lpPoint->y += client.top;
-  return TRUE;
-}
-
-BOOL WINAPI ScreenToClient(HWND hWnd, LPPOINT lpPoint) {
-  RECT client;
-  if (!lpPoint || !windowManager().clientOnScreen(hWnd, client)) return FALSE;
-  lpPoint->x -= client.left;
-  lpPoint->y -= client.top;
   return TRUE;
 }
 

@@ -58,7 +58,7 @@ HWND WindowManager::create(DWORD exStyle, const char* className, const char* tit
 
   RECT client;
   clientOnScreen(handle, client);
-  if (!backend().createWindow(handle, raw->title.c_str(), client)) {
+  if (!backend().createWindow(handle, raw->title.c_str(), client, raw->style)) {
     raw->alive = false;
     return nullptr;
   }
@@ -149,14 +149,15 @@ void WindowManager::place(HWND handle, const POINT* position, const SIZE* size) 
 
 void WindowManager::notifyPlacement(HWND handle) {
   RECT client;
-  if (find(handle) && clientOnScreen(handle, client)) backend().placeWindow(handle, client);
+  Window* window = find(handle);
+  if (window && clientOnScreen(handle, client)) backend().placeWindow(handle, client, window->style);
 }
 
 void WindowManager::setVisible(HWND handle, bool visible) {
   Window* window = find(handle);
   if (!window || window->visible == visible) return;
   window->visible = visible;
-  backend().showWindow(handle, visible);
+  backend().showWindow(handle, visible, window->style);
   send(handle, WM_SHOWWINDOW, visible ? TRUE : FALSE, 0);
 }
 

@@ -19,7 +19,7 @@
 namespace {
 
 using demotest::Checks;
-using headlesstest::argsOf;
+using layer::argOf;
 using Type = platform::BackendEvent::Type;
 
 // Frame kGoldenFrame of a headless run at a steady 60 frames a second, 640 x 480, from the data
@@ -31,13 +31,13 @@ constexpr uint64_t kGoldenChecksum = 0x86db3d913be7a2ddULL;
 // and `settings`.
 void prepareRun(const std::string& settings = "", bool withPack = true) {
   demotest::enterFreshRun(withPack ? demotest::packImage(demotest::dataSet()) : "", settings);
-  headless::setFixedFrameRate(60);
-  headless::recordCalls(true);
+  layer::setFixedFrameRate(60);
+  layer::recordCalls(true);
 }
 
 // Runs WinMain until `frames` frames were shown (0: no limit); it must return 1.
 void runDemo(Checks& checks, uint64_t frames) {
-  headless::endAfterFrames(frames);
+  layer::endAfterFrames(frames);
   char commandLine[] = "";
   checks.equal(WinMain(nullptr, nullptr, commandLine, SW_SHOW), 1, "exit code");
 }
@@ -84,20 +84,24 @@ TEST(DemoProgram, SettingsChooseTheDisplayAndSidesOutOfBoundsFallBackToTheirDefa
       checks.equal(std::to_string(theDisplay.width) + " x " + std::to_string(theDisplay.height),
                    std::to_string(c.width) + " x " + std::to_string(c.height), "display size");
       checks.equal(theDisplay.bufferSize, c.width * c.height, "buffer size");
-      checks.equal(headless::presentedFrames(), 2u, "frames shown");
-      checks.expect(headless::callsOf("SetDisplayMode").empty(), "no mode change");
-      if (c.settings.empty()) checks.equal(argsOf("CreateWindowExA", {"width", "height"}), "640 480", "window");
+      checks.equal(layer::presentedFrames(), 2u, "frames shown");
+      checks.expect(layer::callsOf("SetDisplayMode").empty(), "no mode change");
+      if (c.settings.empty()) {
+        const layer::CallRecord window = layer::callsOf("CreateWindowExA").at(0);
+        checks.equal(argOf(window, "width") + " " + argOf(window, "height"), "640 480", "window");
+      }
     });
   }
   DEMO_SCENARIO([](Checks& checks) {
     prepareRun("[Window]\r\nFullScreen=1\r\nWidth=800\r\nHeight=600\r\n");
     runDemo(checks, 800);
     checks.equal(theDisplay.fullScreen, 1, "full screen");
-    checks.equal(headless::callsOf("SetDisplayMode").size(), 1u, "one mode change");
-    checks.equal(argsOf("SetDisplayMode", {"width", "height"}), "800 600", "mode");
+    checks.equal(layer::callsOf("SetDisplayMode").size(), 1u, "one mode change");
+    const layer::CallRecord mode = layer::callsOf("SetDisplayMode").at(0);
+    checks.equal(argOf(mode, "width") + " " + argOf(mode, "height"), "800 600", "mode");
     // The scene got 800 as its bound: tile04 has just reached x = 800 and not yet wrapped.
     checks.equal(tile04Sprite->x, 800, "tile04 at frame 800");
-    checks.expect(!headless::callsOf("Flip").empty(), "frames are flipped");
+    checks.expect(!layer::callsOf("Flip").empty(), "frames are flipped");
   });
 }
 
@@ -108,27 +112,27 @@ TEST(DemoProgram, TheLoopPassesKeysWaitsWhileInactiveClearsEveryFrameAndEndsWith
     for (uint64_t frame : {3, 4, 5}) headless::postAfterFrames(frame, event(Type::Char, 0, frame == 3 ? '2' : '3'));
     headless::postAfterFrames(10, event(Type::KeyDown, VK_ESCAPE, 27));
     runDemo(checks, 0);
-    checks.equal(headless::presentedFrames(), 10u, "other keys do not quit; Escape does");
+    checks.equal(layer::presentedFrames(), 10u, "other keys do not quit; Escape does");
     checks.equal(demotest::visibleGroups(), "1011", "'2' hid group 1; '3' twice left group 2 shown");
     std::string kills;
-    for (const headless::CallRecord& record : headless::callsOf("KillTimer")) kills += argsOf(record)["id"];
+    for (const layer::CallRecord& record : layer::callsOf("KillTimer")) kills += argOf(record, "id");
     checks.equal(kills, "21", "timer 2 stopped, then timer 1");
   });
   DEMO_SCENARIO([](Checks& checks) {
     prepareRun();
     headless::postAfterFrames(4, event(Type::Close));
     runDemo(checks, 0);
-    checks.equal(headless::presentedFrames(), 4u, "frames before closing");
+    checks.equal(layer::presentedFrames(), 4u, "frames before closing");
   });
   DEMO_SCENARIO([](Checks& checks) {
     prepareRun();
     headless::postAfterFrames(3, event(Type::Activate));
     headless::postAtMilliseconds(2500, event(Type::Close));
     runDemo(checks, 0);
-    checks.equal(headless::presentedFrames(), 3u, "no frame while inactive");
-    checks.expect(!headless::callsOf("WaitMessage").empty(), "the loop waits for messages");
+    checks.equal(layer::presentedFrames(), 3u, "no frame while inactive");
+    checks.expect(!layer::callsOf("WaitMessage").empty(), "the loop waits for messages");
     // Two and a half seconds of timers went by while waiting: the mode cycle moved twice.
-    checks.expect(headless::clockTicks() >= 25 * headless::kClockFrequency / 10, "the clock reached the close");
+    checks.expect(layer::clockTicks() >= 25 * layer::kClockFrequency / 10, "the clock reached the close");
     checks.equal(DemoScene::modeCycle, 2, "two mode-cycle steps");
   });
   DEMO_SCENARIO([](Checks& checks) {
@@ -152,15 +156,15 @@ TEST(DemoProgram, FailuresEndWithTheirBoxAndExitCode1) {
     headless::setDesktop(32, 1024, 768);
     runDemo(checks, 0);
     checks.equal(headless::messageBoxCount(), 1, "the depth message only");
-    checks.equal(headless::callsOf("MessageBoxA").at(0).caption, std::string("ERROR"), "its caption");
-    checks.equal(headless::presentedFrames(), 0u, "nothing shown");
+    checks.equal(layer::callsOf("MessageBoxA").at(0).caption, std::string("ERROR"), "its caption");
+    checks.equal(layer::presentedFrames(), 0u, "nothing shown");
   });
   DEMO_SCENARIO([](Checks& checks) {
     prepareRun("", false);
     runDemo(checks, 0);
     checks.equal(headless::messageBoxCount(), 1, "one box");
-    checks.equal(headless::callsOf("MessageBoxA").at(0).text, std::string("open pack file fail"), "its text");
-    checks.equal(headless::presentedFrames(), 0u, "nothing shown");
+    checks.equal(layer::callsOf("MessageBoxA").at(0).text, std::string("open pack file fail"), "its text");
+    checks.equal(layer::presentedFrames(), 0u, "nothing shown");
   });
   // The built program itself, run headless, in the data's directory and in an empty one.
   const std::string empty = ::testing::TempDir() + "/brumal-demo-empty";
@@ -177,7 +181,7 @@ TEST(DemoGolden, FrameHasItsChecksumAndShowsFourSpritesAndTheFrameRate) {
   DEMO_SCENARIO([](Checks& checks) {
     prepareRun();
     runDemo(checks, kGoldenFrame);
-    checks.equal(headless::presentedFrames(), kGoldenFrame, "frames shown");
+    checks.equal(layer::presentedFrames(), kGoldenFrame, "frames shown");
     uint64_t checksum = 0xcbf29ce484222325ULL;  // FNV-1a
     for (int32_t i = 0; i < theDisplay.bufferSize; ++i) checksum = (checksum ^ theDisplay.buffer[i]) * 0x100000001b3ULL;
     char hex[32];
@@ -189,7 +193,7 @@ TEST(DemoGolden, FrameHasItsChecksumAndShowsFourSpritesAndTheFrameRate) {
     bool same = picture.size() == 640u * 480u && theDisplay.bufferSize == 640 * 480;
     for (size_t i = 0; same && i < picture.size(); ++i) same = picture[i] == theDisplay.buffer[i] * 0x101;
     checks.expect(same, "the picture is the buffer, code c as c * 0x101");
-    checks.expect(headless::savePresentedPng(BRUMAL_TEST_OUTPUT_DIR "/demo-golden.png"), "screenshot written");
+    checks.expect(layer::savePresentedPng(BRUMAL_TEST_OUTPUT_DIR "/demo-golden.png"), "screenshot written");
 
     // Every sprite is in the picture: drawing the groups without it changes the frame.
     const std::vector<uint8_t> all = groupsDrawnOnce();

@@ -78,7 +78,7 @@ inline std::string packImage(const std::map<std::string, std::string>& files) {
 // Resets the platform with its clock under the test's hand, and enters a fresh working directory
 // holding `pack` as data.pak (none when empty) and `settings` as setting.ini (none when empty).
 inline void enterFreshRun(const std::string& pack, const std::string& settings = "") {
-  headless::reset();
+  layer::reset();
   const std::filesystem::path path =
       std::filesystem::temp_directory_path() / ("brumal-demo-" + std::to_string(::getpid()));
   std::filesystem::remove_all(path);

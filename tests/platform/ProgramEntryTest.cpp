@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/headless/HeadlessControl.h"
+#include "platform/win32/LayerControl.h"
 #include "platform/win32/Backend.h"
 
 namespace {
@@ -92,7 +92,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
 namespace {
 
 TEST(ProgramEntryTest, RunsTheGivenFramesAndSavesTheLastPicture) {
-  headless::reset();
+  layer::reset();
   std::string shot = ::testing::TempDir() + "entry-shot.png";
   std::remove(shot.c_str());
   const char* argv[] = {"demo",       "--headless",     "--frames", "7",        "--screenshot",
@@ -100,10 +100,10 @@ TEST(ProgramEntryTest, RunsTheGivenFramesAndSavesTheLastPicture) {
   int result = platform::runProgram(9, const_cast<char**>(argv), nullptr);
   EXPECT_EQ(result, 1);
   EXPECT_EQ(renderedFrames, 7);
-  EXPECT_EQ(headless::presentedFrames(), 7u);
+  EXPECT_EQ(layer::presentedFrames(), 7u);
   EXPECT_EQ(seenCommandLine, "keep \"two words\"");
   // The fixed frame rate put frame 7 at 7/60 s.
-  EXPECT_EQ(headless::clockTicks(), 7 * headless::kClockFrequency / 60);
+  EXPECT_EQ(layer::clockTicks(), 7 * layer::kClockFrequency / 60);
   unsigned width = 0;
   unsigned height = 0;
   std::vector<unsigned char> rgb;
@@ -117,33 +117,38 @@ TEST(ProgramEntryTest, RunsTheGivenFramesAndSavesTheLastPicture) {
   EXPECT_EQ(rgb[3 * (64 * 48 - 1) + 0], 255);
   EXPECT_EQ(rgb[3 * (64 * 48 - 1) + 2], 0);
   std::remove(shot.c_str());
-  EXPECT_FALSE(headless::savePresentedPng(::testing::TempDir() + "no-such-directory/shot.png"));
+  EXPECT_FALSE(layer::savePresentedPng(::testing::TempDir() + "no-such-directory/shot.png"));
 }
 
-TEST(ProgramEntryTest, NothingShownMeansNoScreenshot) {
-  headless::reset();
-  std::string shot = ::testing::TempDir() + "nothing.png";
-  EXPECT_FALSE(headless::savePresentedPng(shot));
-  std::FILE* file = std::fopen(shot.c_str(), "rb");
-  EXPECT_EQ(file, nullptr);
-  if (file) std::fclose(file);
-}
-
-TEST(ProgramEntryTest, BadOptionValuesStopBeforeTheProgramRuns) {
-  headless::reset();
-  renderedFrames = -1;
-  const char* argv[] = {"demo", "--headless", "--frames", "zero"};
-  EXPECT_EQ(platform::runProgram(4, const_cast<char**>(argv), nullptr), 2);
-  EXPECT_EQ(renderedFrames, -1);
+TEST(ProgramEntryTest, HelpAndBadOptionValuesStopBeforeTheProgramRuns) {
+  // --help lists the options and succeeds; a bad value fails with 2. Neither runs WinMain.
+  const std::vector<std::vector<const char*>> cases = {{"demo", "--headless", "--frames", "zero"},
+                                                       {"demo", "--frames", "3", "--help"}};
+  for (const auto& arguments : cases) {
+    layer::reset();
+    renderedFrames = -1;
+    seenCommandLine = "not run";
+    const bool help = std::string(arguments.back()) == "--help";
+    ::testing::internal::CaptureStdout();
+    const int status =
+        platform::runProgram(static_cast<int>(arguments.size()), const_cast<char**>(arguments.data()), nullptr);
+    const std::string out = ::testing::internal::GetCapturedStdout();
+    EXPECT_EQ(status, help ? 0 : 2);
+    EXPECT_EQ(seenCommandLine, "not run");
+    for (const char* option : {"--headless", "--frames N", "--screenshot FILE", "--fixed-fps N"}) {
+      EXPECT_EQ(out.find(option) != std::string::npos, help) << option;
+    }
+  }
+  EXPECT_FALSE(layer::savePresentedPng(::testing::TempDir() + "nothing.png"));  // nothing was shown
 }
 
 TEST(ProgramEntryTest, AnUnavailableWindowBackEndFallsBackToHeadless) {
-  headless::reset();
+  layer::reset();
   std::string shot = ::testing::TempDir() + "fallback.png";
   const char* argv[] = {"demo", "--frames", "3", "--screenshot", shot.c_str()};
   auto noDisplay = []() -> std::unique_ptr<platform::Backend> { return nullptr; };
   EXPECT_EQ(platform::runProgram(5, const_cast<char**>(argv), noDisplay), 1);
-  EXPECT_EQ(headless::presentedFrames(), 3u);
+  EXPECT_EQ(layer::presentedFrames(), 3u);
   EXPECT_STREQ(platform::backend().name(), "headless");
   std::remove(shot.c_str());
 }

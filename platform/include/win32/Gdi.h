@@ -78,7 +78,6 @@ typedef struct tagTEXTMETRICA {
 HGDIOBJ WINAPI GetStockObject(int i);
 int WINAPI GetDeviceCaps(HDC hdc, int index);
 int WINAPI SetBkMode(HDC hdc, int mode);
-COLORREF WINAPI SetBkColor(HDC hdc, COLORREF color);
 COLORREF WINAPI SetTextColor(HDC hdc, COLORREF color);
 BOOL WINAPI GetTextMetricsA(HDC hdc, LPTEXTMETRICA lptm);
 BOOL WINAPI TextOutA(HDC hdc, int x, int y, LPCSTR lpString, int c);

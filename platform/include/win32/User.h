@@ -1,14 +1,13 @@
 // user32: window classes and windows, the message queue and loop, timers, message boxes, window
-// placement, device contexts of windows and wvsprintfA, with the SDK's names, argument orders,
-// struct layouts and constant values.
+// placement and device contexts of windows, with the SDK's names, argument orders, struct layouts
+// and constant values: the calls the programs make, no more.
 //
 // On POSIX systems (platform/win32/) one process has one thread and one message queue. Posted
 // messages come back in order, then WM_QUIT once PostQuitMessage was called and nothing else is
 // posted, then WM_TIMER for a due timer; SendMessageA calls the window procedure directly. Input
 // from the back end (keys, characters, activation, closing) arrives while the queue is read.
+// Timers belong to a window and arrive as WM_TIMER: timer procedures are not supported.
 #pragma once
-
-#include <cstdarg>
 
 #include "win32/Types.h"
 
@@ -111,13 +110,6 @@ typedef struct tagCREATESTRUCTA {
 // GetSystemMetrics.
 #define SM_CXSCREEN 0
 #define SM_CYSCREEN 1
-#define SM_CXBORDER 5
-#define SM_CYBORDER 6
-#define SM_CYCAPTION 4
-#define SM_CXDLGFRAME 7
-#define SM_CYDLGFRAME 8
-#define SM_CXFIXEDFRAME SM_CXDLGFRAME
-#define SM_CYFIXEDFRAME SM_CYDLGFRAME
 
 // GetWindowLongA / SetWindowLongA.
 #define GWL_WNDPROC (-4)
@@ -246,10 +238,8 @@ typedef struct tagCREATESTRUCTA {
 ATOM WINAPI RegisterClassA(const WNDCLASSA* lpWndClass);
 HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindowName, DWORD dwStyle, int X, int Y,
                             int nWidth, int nHeight, HWND hWndParent, HMENU hMenu, HINSTANCE hInstance, LPVOID lpParam);
-BOOL WINAPI DestroyWindow(HWND hWnd);
 BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow);
 BOOL WINAPI UpdateWindow(HWND hWnd);
-BOOL WINAPI IsWindow(HWND hWnd);
 LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
 HWND WINAPI GetDesktopWindow(void);
 int WINAPI GetSystemMetrics(int nIndex);
@@ -260,9 +250,7 @@ LONG WINAPI SetWindowLongA(HWND hWnd, int nIndex, LONG dwNewLong);
 BOOL WINAPI SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy, UINT uFlags);
 BOOL WINAPI MoveWindow(HWND hWnd, int X, int Y, int nWidth, int nHeight, BOOL bRepaint);
 BOOL WINAPI GetClientRect(HWND hWnd, LPRECT lpRect);
-BOOL WINAPI GetWindowRect(HWND hWnd, LPRECT lpRect);
 BOOL WINAPI ClientToScreen(HWND hWnd, LPPOINT lpPoint);
-BOOL WINAPI ScreenToClient(HWND hWnd, LPPOINT lpPoint);
 
 // Messages.
 BOOL WINAPI PeekMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax, UINT wRemoveMsg);
@@ -270,11 +258,10 @@ BOOL WINAPI GetMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFil
 BOOL WINAPI TranslateMessage(const MSG* lpMsg);
 LRESULT WINAPI DispatchMessageA(const MSG* lpMsg);
 BOOL WINAPI WaitMessage(void);
-BOOL WINAPI PostMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
 LRESULT WINAPI SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
 void WINAPI PostQuitMessage(int nExitCode);
 
-// Timers.
+// Timers of a window; SetTimer fails (0) without a window or with a timer procedure.
 UINT_PTR WINAPI SetTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse, TIMERPROC lpTimerFunc);
 BOOL WINAPI KillTimer(HWND hWnd, UINT_PTR uIDEvent);
 
@@ -283,9 +270,3 @@ int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType);
 // Device contexts of windows (the desktop window's gives the desktop's colour depth).
 HDC WINAPI GetDC(HWND hWnd);
 int WINAPI ReleaseDC(HWND hWnd, HDC hDC);
-
-// printf-style formatting with the Windows conversions (%d %i %u %x %X %c %s %%, flags '-' and
-// '0', width, precision and the 'l' and 'h' size prefixes). Writes at most 1024 bytes, the
-// terminating zero included.
-int WINAPI wvsprintfA(LPSTR lpOutput, LPCSTR lpFmt, va_list arglist);
-int WINAPIV wsprintfA(LPSTR lpOutput, LPCSTR lpFmt, ...);
