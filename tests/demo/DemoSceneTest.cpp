@@ -127,27 +127,6 @@ TEST(DemoScene, SetUpFailuresShowTheirMessageAndStopThere) {
   }
 }
 
-TEST(DemoScene, TimersStepTheFireFramesAndTile04sModes) {
-  DEMO_SCENARIO([](Checks& checks) {
-    DemoScene& scene = startScene(checks);
-    // Set-up showed frame 0; the next timers show 1 to 7, then 0 again.
-    for (int step = 1; step <= 9; ++step) {
-      DemoScene::onTimer(DemoScene::kFireTimer);
-      checks.expect(fireShows(step % 8) && DemoScene::fireFrame == (step + 1) % 8, "fire step " + std::to_string(step));
-    }
-    DemoScene::onTimer(7);  // other timers change nothing
-    checks.expect(DemoScene::fireFrame == 2 && DemoScene::modeCycle == 0, "unknown timer ignored");
-    // Timer 2 cycles tile04 through grey, copy and add.
-    const int32_t expected[] = {19, 1, 7, 19, 1};
-    for (int second = 0; second < 5; ++second) {
-      scene.drawFrame();
-      checks.equal(tile04Sprite->blendMode, expected[second], "tile04 mode in second " + std::to_string(second));
-      checks.equal(tile04Sprite->blendParam, 0, "tile04 parameter");
-      DemoScene::onTimer(DemoScene::kModeTimer);
-    }
-  });
-}
-
 TEST(DemoScene, KeysOneToFourToggleTheirGroups) {
   DEMO_SCENARIO([](Checks& checks) {
     DemoScene& scene = startScene(checks);

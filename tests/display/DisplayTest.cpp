@@ -119,31 +119,28 @@ TEST_F(DisplayTest, AChangedTableEntryShowsOnlyOnTheTablePath) {
 
 // ---- Start-up ----------------------------------------------------------------------------------
 
-TEST_F(DisplayTest, WindowedStartUpOnA32BitDesktopShowsTheDepthMessage) {
-  headless::setDesktop(32, 1024, 768);
-  Display display;
-  EXPECT_FALSE(display.initWindowed(window, 640, 480));
-  EXPECT_EQ(display.desktopBitsPerPixel, 32);
-  const std::vector<CallRecord> boxes = layer::callsOf("MessageBoxA");
-  ASSERT_EQ(boxes.size(), 1u);
-  EXPECT_EQ(boxes[0].caption + ": " + boxes[0].text, "ERROR: " + kDepthMessage);
-  EXPECT_EQ(boxes[0].window, window);
-  EXPECT_TRUE(layer::callsOf("CreateSurface").empty() && display.buffer == nullptr);
-}
-
-TEST_F(DisplayTest, NoMemoryForTheBufferShowsItsMessageAndFails) {
-  for (bool fullScreen : {false, true}) {
-    SCOPED_TRACE(fullScreen ? "full screen" : "windowed");
+// Windowed on a 32-bit desktop: the depth message; no memory for the buffer: "Out of memory!".
+TEST_F(DisplayTest, StartUpFailuresThatShowAMessageBox) {
+  struct Case {
+    bool deepDesktop;
+    bool fullScreen;
+    std::string box;
+  };
+  const Case cases[] = {{true, false, "ERROR: " + kDepthMessage},
+                        {false, false, "Error: Out of memory!"},
+                        {false, true, "Error: Out of memory!"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.box);
     layer::clearCalls();
+    headless::setDesktop(c.deepDesktop ? 32 : 16, 1024, 768);
+    refusedArrayBytes = c.deepDesktop ? 0 : 640 * 480;
     Display display;
-    refusedArrayBytes = 640 * 480;
-    EXPECT_FALSE(fullScreen ? display.initFullScreen(window, 640, 480) : display.initWindowed(window, 640, 480));
+    EXPECT_FALSE(c.fullScreen ? display.initFullScreen(window, 640, 480) : display.initWindowed(window, 640, 480));
     const std::vector<CallRecord> boxes = layer::callsOf("MessageBoxA");
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].caption + ": " + boxes[0].text, "Error: Out of memory!");
+    EXPECT_EQ(boxes[0].caption + ": " + boxes[0].text, c.box);
     EXPECT_EQ(boxes[0].window, window);
-    EXPECT_EQ(display.buffer, nullptr);
-    EXPECT_EQ(display.bufferSize, 0);
+    EXPECT_TRUE(display.buffer == nullptr && display.bufferSize == 0);
   }
 }
 
@@ -316,9 +313,7 @@ TEST_F(DisplayTest, DrawTextCutsLinesAtTheBudgetKeepingDoubleByteCharactersWhole
       {alphabet.substr(0, 20) + "\xb0\xa1", 20, {alphabet.substr(0, 20), "\xb0\xa1"}},
       {"ab\xb0", 20, {"ab\xb0"}},  // a lead byte at the end: the text ends there
       {"abc", 0, {}},
-      // Budgets past the line buffer are held to 254 bytes (room for a character of two and the
-      // end), the formatted text to 1023.
-      {std::string(600, 'x'), 1000, {std::string(254, 'x'), std::string(254, 'x'), std::string(92, 'x')}},
+      // The formatted text is held to 1023 bytes and its zero.
       {std::string(2000, 'y'), 200, {y200, y200, y200, y200, y200, std::string(23, 'y')}},
   };
   for (const Case& c : cases) {

@@ -144,21 +144,6 @@ TEST_F(LayerTest, WaitingOnAVirtualClockJumpsToTheTimerAndHeldInput) {
   EXPECT_FALSE(GetMessageA(&message, nullptr, 0, 0));
 }
 
-TEST_F(LayerTest, PlacementGivesTheWindowItsOuterSizeAndAFramedOneASmallerClientArea) {
-  headless::setWindowFrame(true);
-  SetWindowLongA(window, GWL_STYLE, static_cast<LONG>(WS_SYSMENU | WS_MINIMIZEBOX));
-  SetWindowPos(window, nullptr, 0, 0, 400, 300, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  MoveWindow(window, (GetSystemMetrics(SM_CXSCREEN) - 400) / 2, (GetSystemMetrics(SM_CYSCREEN) - 300) / 2, 400, 300,
-             TRUE);
-  RECT client;
-  ASSERT_TRUE(GetClientRect(window, &client));
-  POINT origin{0, 0};
-  ClientToScreen(window, &origin);
-  // 1024 x 768 desktop; a 3-pixel frame and a 19-pixel caption.
-  EXPECT_EQ(std::vector<LONG>({client.right, client.bottom, origin.x, origin.y}),
-            std::vector<LONG>({400 - 6, 300 - 25, 312 + 3, 234 + 22}));
-}
-
 TEST_F(LayerTest, BlitsScaleIntoTheClientAreaAndTheClipperKeepsThemThere) {
   makeWindowed(320, 240);
   paint(back, [](int x, int y) { return static_cast<uint16_t>((x < 160 ? 0xF800 : 0x001F) | (y < 120 ? 0 : 0x07E0)); });

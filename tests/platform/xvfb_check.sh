@@ -3,13 +3,11 @@
 # would: a window appears, the scene is drawn, the keys 1-4 hide and show the layer groups,
 # Escape ends the program with exit code 1.
 #
-#   xvfb_check.sh [--full-screen WxH] [--screenshot FILE.png] [--keep DIR] DEMO [WORKDIR]
+#   xvfb_check.sh [--full-screen WxH] DEMO [WORKDIR]
 #
 # DEMO is the demo program; WORKDIR (default: DEMO's folder) holds data.pak and setting.ini.
 # --full-screen runs it with FullScreen=1 at W x H (a setting.ini of its own beside a link to
 # data.pak), and the window must then cover the whole 1024 x 768 screen.
-# --screenshot saves the window as the check saw it with all layer groups shown.
-# --keep leaves the screenshots and the demo's output in DIR.
 #
 # Exit status: 0 passed, 1 failed (no window, a blank or uniform picture, keys without effect,
 # wrong exit code, a crash or a hang), 77 skipped (Xvfb, xdotool or ImageMagick not installed,
@@ -17,25 +15,20 @@
 set -u
 
 SKIP=77
-screenshot=""
-keep=""
 full_screen=""
 while [ $# -gt 0 ]; do
   case "$1" in
     --full-screen) full_screen="$2"; shift 2 ;;
-    --screenshot) screenshot="$2"; shift 2 ;;
-    --keep) keep="$2"; shift 2 ;;
     -*) echo "xvfb_check: unknown option $1" >&2; exit 2 ;;
     *) break ;;
   esac
 done
 if [ $# -lt 1 ]; then
-  echo "usage: xvfb_check.sh [--full-screen WxH] [--screenshot FILE.png] [--keep DIR] DEMO [WORKDIR]" >&2
+  echo "usage: xvfb_check.sh [--full-screen WxH] DEMO [WORKDIR]" >&2
   exit 2
 fi
 demo="$(cd "$(dirname "$1")" && pwd)/$(basename "$1")"
 workdir="${2:-$(dirname "$demo")}"
-[ -n "$screenshot" ] && case "$screenshot" in /*) ;; *) screenshot="$PWD/$screenshot" ;; esac
 
 for tool in Xvfb xdotool import convert timeout; do
   if ! command -v "$tool" >/dev/null 2>&1; then
@@ -68,9 +61,6 @@ stop() {
 cleanup() {
   [ -n "$demo_pid" ] && stop "$demo_pid"
   [ -n "$xvfb_pid" ] && stop "$xvfb_pid"
-  if [ -n "$keep" ]; then
-    mkdir -p "$keep" && cp -r "$tmp"/* "$keep"/ 2>/dev/null
-  fi
   rm -rf "$tmp"
 }
 trap cleanup EXIT
@@ -189,12 +179,6 @@ shoot_three again
 again_lit=$lit
 echo "xvfb_check: groups shown again: ${again_lit}‰ of the window lit"
 [ "$again_lit" -ge 20 ] || fail "keys 1-4 did not show the layer groups again (${again_lit}‰ lit)"
-
-if [ -n "$screenshot" ]; then
-  convert "$tmp/$brightest.png" -crop "${WIDTH}x${HEIGHT}+${X}+${Y}" +repage "$screenshot" ||
-    fail "could not write $screenshot"
-  echo "xvfb_check: screenshot written to $screenshot"
-fi
 
 # Escape ends the program; its exit code is always 1.
 xdotool key Escape

@@ -3,7 +3,8 @@
 # ensure_linux, ensure_wine and programs_ready):
 #   demo-windowed    in a window on a 16-bit X screen
 #   demo-fullscreen  full screen inside a Wine virtual desktop
-#   demo-depth       windowed on a 24-bit X screen: the depth message box
+#   demo-depth       windowed on a 24-bit X screen, in a non-Chinese locale: the depth message
+#                    box, whose text must reach Windows as the right Unicode characters
 
 # The scene as the Linux demo draws it headless from the same data, at frames spread over the
 # blend-mode cycle and the sprites' paths: the codes it shows and its largest lit share.
@@ -70,8 +71,8 @@ demo_folder() {
   printf '[Window]\r\nFullScreen=%d\r\nWidth=640\r\nHeight=480\r\n' "$full" > "$dir/setting.ini"
 }
 
-start_demo() {  # DIR DISPLAY LOG
-  (cd "$1" && DISPLAY=:$2 exec wine demo.exe) >"$3" 2>&1 &
+start_demo() {  # DIR DISPLAY LOG [VARIABLE=VALUE...]
+  (cd "$1" && DISPLAY=:$2 exec env "${@:4}" wine demo.exe) >"$3" 2>&1 &
   demo_pid=$!
 }
 
@@ -220,11 +221,16 @@ step_demo_depth() {
 
 [HKEY_CURRENT_USER\Software\Wine\Explorer]
 "Desktop"=-
+
+[HKEY_CURRENT_USER\Software\Wine\Debug]
+"RelayInclude"="user32.MessageBoxA;user32.MessageBoxW"
 EOF
   [ $? -eq 0 ] || { fail "demo-depth: cannot write Wine's registry"; return; }
   local dir=$work/demo-depth box status=
   demo_folder "$dir" 0
-  start_demo "$dir" "$display24" "$dir/wine.log"
+  # The C locale gives Wine code page 1252, where GBK bytes handed to MessageBoxA are garbled.
+  # Wine's relay log of the message-box calls shows the text the program hands to Windows.
+  start_demo "$dir" "$display24" "$dir/wine.log" LC_ALL=C LANG=C WINEDEBUG=fixme-all,+relay
   if ! find_window "$display24" ERROR 60; then
     fail "demo-depth: no box captioned ERROR appeared on the 24-bit screen"
     show "$dir/wine.log"
@@ -241,8 +247,13 @@ EOF
   # The box closes on the key press, so the release may find no window: X says so on stderr.
   DISPLAY=:$display24 xdotool key --window "$box" Return 2>/dev/null
   if wait_demo 30; then status=$REPLY; fi
-  if [ "$status" = 1 ]; then
-    pass "demo-depth: 24-bit screen: the depth message box, dismissed, then exit code 1"
+  # "您的桌面不是16位色的，不能在窗口模式下运行" as Wine logs UTF-16 text.
+  local text='L"\60a8\7684\684c\9762\4e0d\662f16\4f4d\8272\7684\ff0c\4e0d\80fd\5728\7a97\53e3\6a21\5f0f\4e0b\8fd0\884c"'
+  if ! grep 'Call user32.MessageBoxW(' "$dir/wine.log" | grep -qF "$text"; then
+    fail "demo-depth: the box's text did not reach MessageBoxW as those characters"
+    grep 'Call user32.MessageBox' "$dir/wine.log" | head -3 | sed 's/^/    | /'
+  elif [ "$status" = 1 ]; then
+    pass "demo-depth: 24-bit screen, C locale: the depth message in Chinese, dismissed, then exit code 1"
   else
     fail "demo-depth: after the depth box the exit code is ${status:-missing (still running)}, not 1"
     show "$dir/wine.log" 8
