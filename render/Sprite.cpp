@@ -145,81 +145,73 @@ void Sprite::draw(Display& display) {
   if (clippedWidth <= 0 || clippedHeight <= 0) {
     return;
   }
-  BlendJob job;
-  job.dst = display.buffer + dy * bufferWidth + dx;
-  job.dstStride = display.width;
-  job.src = pixels + top * width + left;
-  job.srcStride = width;
-  job.width = static_cast<int32_t>(clippedWidth);
-  job.height = static_cast<int32_t>(clippedHeight);
-  job.level = blendLevel(blendParam);
-  job.key = colorKey;
-  job.guard = blendGuard(blendParam);
-  routine(job);
+  run(blendMode, display.buffer + dy * bufferWidth + dx, display.width, pixels + top * width + left,
+      static_cast<int32_t>(clippedWidth), static_cast<int32_t>(clippedHeight), blendLevel(blendParam),
+      blendGuard(blendParam));
 }
 
-BlendJob Sprite::makeJob(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h, int32_t level,
-                         uint8_t guard) const {
-  return BlendJob{dst, dstStride, src, width, w, h, level, colorKey, guard};
+void Sprite::run(int32_t mode, uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h, int32_t level,
+                 uint8_t guard) const {
+  blendRoutineFor(mode)(BlendJob{dst, dstStride, src, width, w, h, level, colorKey, guard});
 }
 
 void Sprite::drawCopy(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h) {
-  blendCopy(makeJob(dst, dstStride, src, w, h, 0, 0));
+  run(Copy, dst, dstStride, src, w, h, 0, 0);
 }
 
 void Sprite::drawCopyKeyed(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h) {
-  blendCopyKeyed(makeJob(dst, dstStride, src, w, h, 0, 0));
+  run(CopyKeyed, dst, dstStride, src, w, h, 0, 0);
 }
 
 void Sprite::drawCopyGuarded(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h, uint8_t guard) {
-  blendCopyGuarded(makeJob(dst, dstStride, src, w, h, 0, guard));
+  run(CopyGuarded, dst, dstStride, src, w, h, 0, guard);
 }
 
 void Sprite::drawAlpha(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h, int32_t level) {
-  blendAlpha(makeJob(dst, dstStride, src, w, h, level, 0));
+  run(Alpha, dst, dstStride, src, w, h, level, 0);
 }
 
 void Sprite::drawAlphaKeyed(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h, int32_t level) {
-  blendAlphaKeyed(makeJob(dst, dstStride, src, w, h, level, 0));
+  run(AlphaKeyed, dst, dstStride, src, w, h, level, 0);
 }
 
 void Sprite::drawAlphaGuarded(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h, int32_t level,
                               uint8_t guard) {
-  blendAlphaGuarded(makeJob(dst, dstStride, src, w, h, level, guard));
+  run(AlphaGuarded, dst, dstStride, src, w, h, level, guard);
 }
 
 void Sprite::drawAdd(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h) {
-  blendAdd(makeJob(dst, dstStride, src, w, h, 0, 0));
+  run(Add, dst, dstStride, src, w, h, 0, 0);
 }
 
 void Sprite::drawAddKeyed(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h) {
-  blendAddKeyed(makeJob(dst, dstStride, src, w, h, 0, 0));
+  run(AddKeyed, dst, dstStride, src, w, h, 0, 0);
 }
 
 void Sprite::drawAddGuarded(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h, uint8_t guard) {
-  blendAddGuarded(makeJob(dst, dstStride, src, w, h, 0, guard));
+  run(AddGuarded, dst, dstStride, src, w, h, 0, guard);
 }
 
 void Sprite::drawSub(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h) {
-  blendSub(makeJob(dst, dstStride, src, w, h, 0, 0));
+  run(Sub, dst, dstStride, src, w, h, 0, 0);
 }
 
 void Sprite::drawSubKeyed(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h) {
-  blendSubKeyed(makeJob(dst, dstStride, src, w, h, 0, 0));
+  run(SubKeyed, dst, dstStride, src, w, h, 0, 0);
 }
 
 void Sprite::drawSubGuarded(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h, uint8_t guard) {
-  blendSubGuarded(makeJob(dst, dstStride, src, w, h, 0, guard));
+  run(SubGuarded, dst, dstStride, src, w, h, 0, guard);
 }
 
 void Sprite::drawGrey(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h) {
-  blendGrey(makeJob(dst, dstStride, src, w, h, 0, 0));
+  run(Grey, dst, dstStride, src, w, h, 0, 0);
 }
 
 void Sprite::drawGreyKeyed(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h) {
-  blendGreyKeyed(makeJob(dst, dstStride, src, w, h, 0, 0));
+  run(GreyKeyed, dst, dstStride, src, w, h, 0, 0);
 }
 
 void Sprite::drawGreyGuarded(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h, uint8_t guard) {
-  blendGreyGuarded(makeJob(dst, dstStride, src, w, h, 0, guard));
+  run(GreyGuarded, dst, dstStride, src, w, h, 0, guard);
 }
