@@ -106,13 +106,11 @@ void Sprite::setSourceRect(const Rect* rect) {
 }
 
 void Sprite::setColorKey(uint32_t red, uint32_t green, uint32_t blue) {
-  const uint32_t word = ((red & 0xF8) << 8) | ((green & 0xFC) << 3) | ((blue & 0xFF) >> 3);
-  colorKey = nearestColorCode(word);
+  colorKey = nearestColorCode(pack565(red, green, blue));
 }
 
 void Sprite::draw(Display& display) {
-  const BlendRoutine routine = blendRoutineFor(blendMode);
-  if (!routine || !pixels || !display.buffer || display.width <= 0 || display.height <= 0) {
+  if (!blendRoutineFor(blendMode) || !pixels || !display.buffer || display.width <= 0 || display.height <= 0) {
     return;
   }
   // 64-bit arithmetic: positions anywhere in the 32-bit range cannot overflow the clipping.
