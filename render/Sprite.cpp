@@ -4,23 +4,11 @@
 #include "archive/FileLoader.h"
 #include "archive/LittleEndian.h"
 #include "display/Display.h"
-#include "render/BdiDecoders.h"
+#include "render/BdiFormat.h"
 #include "render/BlendTables.h"
 
 #include <algorithm>
 #include <new>
-
-namespace {
-
-// BDI header: magic (16 bits) at 0, a free byte at 2, the coding method at 3, width and height
-// (16 bits each) at 4 and 6, the payload length at 8 and the decoded block size at 12.
-constexpr int32_t kHeaderSize = 16;
-constexpr uint32_t kMagic = 0x4249;  // the bytes "IB"
-constexpr uint8_t kStored = 0;
-constexpr uint8_t kRunLength = 1;
-constexpr uint8_t kLzss = 2;
-
-}  // namespace
 
 Sprite::Sprite()
     : x(0),
@@ -41,49 +29,28 @@ Sprite::~Sprite() {
 
 bool Sprite::load(FileLoader& loader, const std::string& name) {
   ByteBuffer file;  // released on every path by its destructor
-  if (!loader.readFile(name, file)) {
-    return false;
-  }
-  if (file.size < kHeaderSize) {
+  if (!loader.readFile(name, file) || file.size < BdiHeader::kSize) {
     return false;
   }
   // The header words describe the file last looked at, even one refused below.
   for (int32_t i = 0; i < 4; ++i) {
     header[i] = readLe32(file.data + 4 * i);
   }
-  if ((header[0] & 0xFFFF) != kMagic) {
+  BdiHeader bdi;
+  const BdiCheck check = checkBdiFile(file.data, static_cast<uint64_t>(file.size), bdi);
+  // Up to here a refused file leaves the previous image in place. A method without a decoder is
+  // refused only after the block has been replaced: the sprite then holds a blank block of the
+  // new size and draws nothing.
+  if (check != BdiCheck::Ok && check != BdiCheck::UnknownMethod) {
     return false;
   }
-  const uint32_t payloadSize = static_cast<uint32_t>(file.size - kHeaderSize);
-  if (header[2] != payloadSize) {
-    return false;
-  }
-  const uint32_t newWidth = header[1] & 0xFFFF;
-  const uint32_t newHeight = header[1] >> 16;
-  const uint32_t pixelSize = header[3];
-  // Drawing reads width x height bytes of the block, so an empty image or a block too small for
-  // it is refused here, while the sprite still holds its previous image.
-  if (newWidth == 0 || newHeight == 0 ||
-      static_cast<uint64_t>(newWidth) * newHeight > static_cast<uint64_t>(pixelSize)) {
-    return false;
-  }
-
-  width = static_cast<int32_t>(newWidth);
-  height = static_cast<int32_t>(newHeight);
+  width = bdi.width;
+  height = bdi.height;
   delete[] pixels;
   // Zero-filled, so bytes a short payload leaves undecoded are black rather than stale heap.
-  pixels = new (std::nothrow) uint8_t[pixelSize]();
-  const uint8_t* payload = file.data + kHeaderSize;
-  const uint8_t method = static_cast<uint8_t>(header[0] >> 24);
-  if (pixels && (method == kStored || method == kRunLength || method == kLzss)) {
-    // The decoders cannot fail: whatever the payload yields, inside the block, is the image.
-    if (method == kStored) {
-      copyRaw(payload, payloadSize, pixels, pixelSize);
-    } else if (method == kRunLength) {
-      decodeRle(payload, payloadSize, pixels, pixelSize);
-    } else {
-      decodeLzss(payload, payloadSize, pixels, pixelSize);
-    }
+  pixels = new (std::nothrow) uint8_t[bdi.pixelSize]();
+  // The decoders cannot fail: whatever the payload yields, inside the block, is the image.
+  if (pixels && decodeBdiPayload(bdi.method, file.data + BdiHeader::kSize, bdi.storedSize, pixels, bdi.pixelSize)) {
     setSourceRect(nullptr);
     return true;
   }
