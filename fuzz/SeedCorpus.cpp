@@ -66,12 +66,12 @@ void imageSeeds() {
     }
   }
   put(root / "sprite_fuzz" / "empty", join(controls[0], makeBdiFile(0, 7, BdiHeader::kStored, {})));
-  // Codes at the coders' edges: runs about the longest packet, blocks repeated at the ring's
-  // reach, and spaces like the ring's fill followed by zeros.
-  const Bytes edges = join(join(Bytes(127, 1), Bytes(128, 2)), join(Bytes(129, 3), noise(300)));
-  const Bytes far = noise(4096);
-  const Bytes spaces = join(Bytes(4078, ' '), Bytes(30, 0));
-  for (const Bytes& codes : {edges, join(far, far), join(Bytes(far.begin() + 1, far.end()), far), spaces}) {
+  // Codes at the coders' edges: runs about the longest packet, spaces like the ring's fill then
+  // zeros, and blocks repeated just within, at and just past the ring's reach.
+  std::vector<Bytes> edges = {join(join(Bytes(127, 1), Bytes(128, 2)), join(Bytes(129, 3), noise(300))),
+                              join(Bytes(4078, ' '), Bytes(30, 0))};
+  for (uint32_t gap : {4095, 4096, 4097}) edges.push_back(join(noise(gap), noise(gap)));
+  for (const Bytes& codes : edges) {
     put(root / "decoders_fuzz" / ("codes-" + std::to_string(codes.size())), join(Bytes{0xFF, 0x0F}, codes));
   }
 }
