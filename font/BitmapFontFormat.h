@@ -33,8 +33,11 @@ struct BitmapFontHeader {
 
   // The free bytes are written as zero.
   void write(uint8_t out[kSize]) const {
-    writeLe32(out, magic);
-    writeLe32(out + 4, cellWidth | (glyphSize << 8));
+    writeLe16(out, magic);
+    writeLe16(out + 2, 0);
+    out[4] = cellWidth;
+    out[5] = glyphSize;
+    writeLe16(out + 6, 0);
     writeLe32(out + 8, wordCount);
   }
 
