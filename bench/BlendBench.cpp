@@ -146,15 +146,17 @@ const char* const kModeNames[kBlendModeSlots] = {
     "AddKeyed", "AddGuarded", "Sub",         nullptr,      nullptr,      nullptr,        nullptr,
     nullptr,    nullptr,      "SubKeyed",    "SubGuarded", "Grey",       "GreyKeyed",    "GreyGuarded"};
 
+// Every mode on the fastest path, then on the portable one that builds without SSE2 run.
 const bool registered = [] {
-  for (int32_t mode = 0; mode < kBlendModeSlots; ++mode) {
-    const BlendRoutine routine = blendRoutineFor(mode);
-    if (!routine) {
-      continue;
+  for (const auto& path :
+       {std::make_pair("BM_Blend/", blendRoutineFor), std::make_pair("BM_BlendPortable/", portableBlendRoutineFor)}) {
+    for (int32_t mode = 0; mode < kBlendModeSlots; ++mode) {
+      if (const BlendRoutine routine = path.second(mode)) {
+        benchmark::RegisterBenchmark((path.first + std::to_string(mode) + "_" + kModeNames[mode]).c_str(), runMode,
+                                     routine)
+            ->ComputeStatistics("max", bestOf);
+      }
     }
-    benchmark::RegisterBenchmark((std::string("BM_Blend/") + std::to_string(mode) + "_" + kModeNames[mode]).c_str(),
-                                 runMode, routine)
-        ->ComputeStatistics("max", bestOf);
   }
   return true;
 }();

@@ -1,7 +1,7 @@
 // BDI payload decoders, in MB/s of decoded pixels, on a 256 x 128 sprite-like image: a transparent
 // background, a shaded body with smooth gradients, dark outlines, a few details and some noise.
-// The image is coded here with plain greedy encoders; zlib's inflate of the same pixels (deflate
-// level 6) runs beside them as the yardstick.
+// The image is coded by the bdi tool's coders; zlib's inflate of the same pixels (deflate level 6)
+// runs beside them as the yardstick.
 
 #include <benchmark/benchmark.h>
 #include <zlib.h>
@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "render/BdiDecoders.h"
+#include "tools/bdi/BdiEncoder.h"
 
 namespace {
 
@@ -53,94 +54,10 @@ Bytes spriteImage() {
   return image;
 }
 
-// Greedy run-length coding: runs of 3 or more as run packets, everything else as literals.
-Bytes encodeRle(const Bytes& pixels) {
-  Bytes out;
-  size_t i = 0;
-  const size_t n = pixels.size();
-  auto runAt = [&](size_t at) {
-    size_t run = 1;
-    while (at + run < n && run < 127 && pixels[at + run] == pixels[at]) ++run;
-    return run;
-  };
-  while (i < n) {
-    const size_t run = runAt(i);
-    if (run >= 3) {
-      out.push_back(static_cast<uint8_t>(0x80 | run));
-      out.push_back(pixels[i]);
-      i += run;
-      continue;
-    }
-    size_t count = 0;
-    while (i + count < n && count < 127 && runAt(i + count) < 3) ++count;
-    out.push_back(static_cast<uint8_t>(count));
-    out.insert(out.end(), pixels.begin() + i, pixels.begin() + i + count);
-    i += count;
-  }
-  return out;
-}
-
-// Greedy LZSS with hash chains over the last 4078 output bytes; matches may overlap.
-Bytes encodeLzss(const Bytes& pixels) {
-  const size_t n = pixels.size();
-  constexpr size_t kWindow = 4078, kMaxMatch = 18, kChain = 256;
-  std::vector<int32_t> head(1 << 16, -1), previous(n, -1);
-  auto hashAt = [&](size_t at) {
-    return ((pixels[at] << 8) ^ (pixels[at + 1] << 4) ^ pixels[at + 2] ^ (pixels[at + 2] << 12)) & 0xFFFF;
-  };
-  auto insert = [&](size_t at) {
-    if (at + 2 >= n) return;
-    const uint32_t h = hashAt(at);
-    previous[at] = head[h];
-    head[h] = static_cast<int32_t>(at);
-  };
-  Bytes out;
-  size_t flagAt = 0;
-  int item = 8;
-  size_t k = 0;
-  while (k < n) {
-    if (item == 8) {
-      flagAt = out.size();
-      out.push_back(0);
-      item = 0;
-    }
-    size_t bestLength = 0, bestFrom = 0;
-    if (k + 2 < n) {
-      int32_t candidate = head[hashAt(k)];
-      for (size_t steps = 0; candidate >= 0 && steps < kChain; ++steps) {
-        const size_t from = static_cast<size_t>(candidate);
-        if (k - from > kWindow) break;
-        size_t length = 0;
-        while (length < kMaxMatch && k + length < n && pixels[from + length] == pixels[k + length]) ++length;
-        if (length > bestLength) {
-          bestLength = length;
-          bestFrom = from;
-          if (length == kMaxMatch) break;
-        }
-        candidate = previous[from];
-      }
-    }
-    if (bestLength >= 3) {
-      const uint32_t position = (0xFEE + bestFrom) & 0xFFF;
-      out.push_back(static_cast<uint8_t>(position & 0xFF));
-      out.push_back(static_cast<uint8_t>(((position >> 4) & 0xF0) | (bestLength - 3)));
-      for (size_t i = 0; i < bestLength; ++i) insert(k + i);
-      k += bestLength;
-    } else {
-      out[flagAt] |= static_cast<uint8_t>(1 << item);
-      out.push_back(pixels[k]);
-      insert(k);
-      ++k;
-    }
-    ++item;
-  }
-  return out;
-}
-
 struct Fixture {
   Bytes pixels = spriteImage();
-  Bytes rle = encodeRle(pixels);
-  Bytes lzss = encodeLzss(pixels);
+  Bytes rle = encodeRle(pixels.data(), pixels.size());
+  Bytes lzss = encodeLzss(pixels.data(), pixels.size());
   Bytes deflated;
   Fixture() {
     uLongf size = compressBound(pixels.size());

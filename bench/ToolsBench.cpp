@@ -39,7 +39,7 @@ void encode(benchmark::State& state) {
     benchmark::DoNotOptimize(payload.data());
   }
   state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * codes.size()));
-  state.SetLabel(image + " " + BdiHeader::methodName(method));
+  state.SetLabel(image + " " + bdiMethodName(method));
   state.counters["pixels"] = static_cast<double>(codes.size());
   state.counters["coded"] = static_cast<double>(coded);
   state.counters["ratio%"] = 100.0 * coded / codes.size();

@@ -3,6 +3,7 @@
 #include "archive/FileLoader.h"
 #include "archive/LittleEndian.h"
 #include "display/Display.h"
+#include "font/BitmapFontFormat.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -10,14 +11,7 @@
 
 namespace {
 
-// Font header: magic (16 bits) and a free word, cell width and glyph size (a byte each) and a
-// free word, then the count of 16-bit glyph words that follow.
-constexpr int32_t kHeaderSize = 12;
-constexpr uint32_t kMagic = 0x4746;  // the bytes "FG"
-constexpr int32_t kGlyphRows = 16;
 constexpr int32_t kGlyphColumns = 16;  // bits in a row word
-constexpr uint32_t kFirstLeadByte = 0x80;
-constexpr uint32_t kTwoByteGlyphBias = 0x7F80;  // lead * 256 + trail - bias = glyph
 constexpr size_t kFormatBufferSize = 1024;
 
 }  // namespace
@@ -35,16 +29,17 @@ bool BitmapFont::load(FileLoader& loader, const std::string& name) {
   if (!loader.readFile(name, block, size)) {
     return false;
   }
-  if (!block || size < kHeaderSize) {
+  if (!block || size < BitmapFontHeader::kSize) {
     delete[] block;
     return false;
   }
   for (int32_t i = 0; i < 3; ++i) {
     header[i] = readLe32(block + 4 * i);
   }
-  const uint32_t wordCount = header[2];
+  const BitmapFontHeader font = BitmapFontHeader::read(block);
+  const uint32_t wordCount = font.wordCount;
   const uint64_t glyphBytes = 2 * static_cast<uint64_t>(wordCount);
-  if ((header[0] & 0xFFFF) != kMagic || static_cast<uint64_t>(size) < kHeaderSize + glyphBytes) {
+  if (font.magic != BitmapFontHeader::kMagic || static_cast<uint64_t>(size) < BitmapFontHeader::kSize + glyphBytes) {
     delete[] block;
     return false;
   }
@@ -55,7 +50,7 @@ bool BitmapFont::load(FileLoader& loader, const std::string& name) {
     delete[] block;
     return false;
   }
-  const uint8_t* data = block + kHeaderSize;
+  const uint8_t* data = block + BitmapFontHeader::kSize;
   for (uint32_t i = 0; i < wordCount; ++i) {
     glyphs[i] = readLe16(data + 2 * i);
   }
@@ -67,8 +62,8 @@ bool BitmapFont::load(FileLoader& loader, const std::string& name) {
 void BitmapFont::drawGlyph(Display& display, int64_t left, int64_t top, uint32_t glyph, int32_t columns,
                            uint8_t code) const {
   // A glyph whose 16 rows are not all in the data is not drawn at all.
-  const uint64_t firstWord = static_cast<uint64_t>(glyph) * kGlyphRows;
-  if (!glyphs || firstWord + kGlyphRows > glyphWordCount) {
+  const uint64_t firstWord = static_cast<uint64_t>(glyph) * BitmapFontHeader::kGlyphRows;
+  if (!glyphs || firstWord + BitmapFontHeader::kGlyphRows > glyphWordCount) {
     return;
   }
   if (columns > kGlyphColumns) {
@@ -79,7 +74,7 @@ void BitmapFont::drawGlyph(Display& display, int64_t left, int64_t top, uint32_t
   const uint16_t* rows = glyphs + firstWord;
   // Per pixel: one bit test, then one bound test against the whole buffer, so columns past the
   // right edge wrap onto the next row and rows off the top or bottom are dropped.
-  for (int32_t k = 0; k < kGlyphRows; ++k) {
+  for (int32_t k = 0; k < BitmapFontHeader::kGlyphRows; ++k) {
     const uint32_t bits = rows[k];
     const int64_t rowStart = (top + k) * stride + left;
     for (int32_t l = 0; l < columns; ++l) {
@@ -113,9 +108,9 @@ void BitmapFont::drawText(Display& display, int32_t x, int32_t y, int32_t maxByt
     int32_t placed = 0;
     while (bytes[i] != 0 && placed < maxBytesPerLine) {
       const uint32_t lead = bytes[i];
-      if (lead >= kFirstLeadByte) {
+      if (lead >= BitmapFontHeader::kFirstLeadByte) {
         const uint32_t trail = bytes[i + 1];
-        drawGlyph(display, pen, lineTop, lead * 256 + trail - kTwoByteGlyphBias, glyphSize, code);
+        drawGlyph(display, pen, lineTop, BitmapFontHeader::twoByteGlyph(lead, trail), glyphSize, code);
         if (trail == 0) {
           return;  // the text ended inside the character
         }

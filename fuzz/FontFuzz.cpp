@@ -10,6 +10,7 @@
 //   7    bit 0: load a second font file (the same bytes with the header's word count doubled)
 //        over the first before drawing
 #include "archive/FileLoader.h"
+#include "archive/LittleEndian.h"
 #include "font/BitmapFont.h"
 #include "tests/support/GuardedDisplay.h"
 #include "tests/support/MemorySource.h"
@@ -20,20 +21,16 @@
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  if (size < 8) {
-    return 0;
-  }
-  const int32_t x = static_cast<int16_t>(data[0] | (data[1] << 8));
-  const int32_t y = static_cast<int16_t>(data[2] | (data[3] << 8));
+  if (size < 8) return 0;
+  const int32_t x = static_cast<int16_t>(readLe16(data));
+  const int32_t y = static_cast<int16_t>(readLe16(data + 2));
   const int32_t budget = static_cast<int8_t>(data[4]);
   const int32_t color = data[5];
   size_t textSize = data[6];
   const bool reload = data[7] & 1;
   const uint8_t* file = data + 8;
   size_t fileSize = size - 8;
-  if (textSize > fileSize) {
-    textSize = fileSize;
-  }
+  textSize = textSize < fileSize ? textSize : fileSize;
   fileSize -= textSize;
   const std::string text(reinterpret_cast<const char*>(file + fileSize), textSize);
 
@@ -44,11 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   font.load(loader, "data\\fuzz.font");
   if (reload && fileSize >= 12) {
     std::vector<uint8_t> second(file, file + fileSize);
-    uint32_t count = second[8] | (second[9] << 8) | (second[10] << 16) | (static_cast<uint32_t>(second[11]) << 24);
-    count = count * 2 + 16;
-    for (int i = 0; i < 4; ++i) {
-      second[8 + i] = static_cast<uint8_t>(count >> (8 * i));
-    }
+    writeLe32(&second[8], readLe32(&second[8]) * 2 + 16);
     source.files["data\\fuzz.font"] = second;
     font.load(loader, "data\\fuzz.font");
   }
@@ -57,8 +50,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   frame->clear();
   font.drawText(frame->display, x, y, budget, color, text.c_str());
   font.drawFormatted(frame->display, y, x, budget, color, "%s|%d", text.c_str(), x);
-  if (!frame->bandsIntact()) {
-    __builtin_trap();
-  }
+  if (!frame->bandsIntact()) __builtin_trap();
   return 0;
 }

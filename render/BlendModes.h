@@ -50,25 +50,14 @@ struct BlendJob {
 
 using BlendRoutine = void (*)(const BlendJob& job);
 
-// The per-mode loops. s is the source code, d the destination code of one pixel.
-void blendCopy(const BlendJob& job);          // d = s
-void blendCopyKeyed(const BlendJob& job);     // s != key: d = s
-void blendCopyGuarded(const BlendJob& job);   // d != guard: d = s
-void blendAlpha(const BlendJob& job);         // d = alphaTable[level][s][d]
-void blendAlphaKeyed(const BlendJob& job);    // s != key: d = alphaTable[level][s][d]
-void blendAlphaGuarded(const BlendJob& job);  // d != guard: d = alphaTable[level][s][d]
-void blendAdd(const BlendJob& job);           // d = addTable[s][d]
-void blendAddKeyed(const BlendJob& job);      // s != key: d = addTable[s][d]
-void blendAddGuarded(const BlendJob& job);    // d != guard: d = addTable[s][d]
-void blendSub(const BlendJob& job);           // d = subTable[s][d]
-void blendSubKeyed(const BlendJob& job);      // s != key: d = subTable[s][d]
-void blendSubGuarded(const BlendJob& job);    // d != guard: d = subTable[s][d]
-void blendGrey(const BlendJob& job);          // d = greyTable[s]
-void blendGreyKeyed(const BlendJob& job);     // s != key: d = greyTable[s]
-void blendGreyGuarded(const BlendJob& job);   // d != guard: d = greyTable[s]
-
-// Dispatch by mode number: an empty slot is null and draws nothing.
-extern const BlendRoutine blendRoutines[kBlendModeSlots];
-
-// The routine of a mode number, or null for every number that draws nothing.
+// The routine of a mode number, or null for every number that draws nothing. s is the source
+// code and d the destination code of one pixel; keyed modes leave d where s is the key, guarded
+// modes where d is the guard colour:
+//   Copy*  d = s               Add*  d = addTable[s][d]    Grey*  d = greyTable[s]
+//   Alpha* d = alphaTable[level][s][d]                     Sub*   d = subTable[s][d]
+// Where the processor has SIMD instructions for them (SSE2), the routines use them.
 BlendRoutine blendRoutineFor(int32_t mode);
+
+// The same routines on the portable path alone, as builds without SSE2 run them (the browser
+// build among them). Always compiled, so that tests can hold both paths to the same pictures.
+BlendRoutine portableBlendRoutineFor(int32_t mode);

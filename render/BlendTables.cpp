@@ -12,27 +12,6 @@ uint8_t greyTable[256];
 
 namespace {
 
-// Channel values of an RGB565 word as the blend formulas read them. Each 8-bit channel takes its
-// low bits from the neighbouring field, so a code word c * 0x101 reads back red8 = c exactly.
-constexpr int red8(uint32_t v) {
-  return static_cast<int>(v >> 8);
-}
-constexpr int green8(uint32_t v) {
-  return static_cast<int>((v >> 3) & 0xFF);
-}
-constexpr int blue8(uint32_t v) {
-  return static_cast<int>((v & 0x1F) << 3);
-}
-
-inline uint32_t pack565(int r, int g, int b) {
-  return ((static_cast<uint32_t>(r) & 0xF8) << 8) | ((static_cast<uint32_t>(g) & 0xFC) << 3) |
-         (static_cast<uint32_t>(b) >> 3);
-}
-
-constexpr uint32_t codeWord(int c) {
-  return static_cast<uint32_t>(c) * 0x101;
-}
-
 // Green and blue of every code word; red of code c is c itself. Built at compile time so that
 // nearestColorCode works even from another file's static initialiser.
 struct CodeChannels {
@@ -57,7 +36,8 @@ constexpr CodeChannels codeChannels;
 // worse than the best. Starting from a good guess (the neighbouring word's answer when filling
 // the lookup table) keeps the best distance small from the first step; any guess gives the same
 // result.
-uint8_t searchNearest(uint32_t v, int guess) {
+uint8_t searchNearest(uint32_t v, int guess, int avoided = -1) {
+  if (guess == avoided) guess ^= 1;  // any other start gives the same answer
   const int r = red8(v);
   const int g = green8(v);
   const int lowBits = static_cast<int>(v & 0x1F);
@@ -70,6 +50,7 @@ uint8_t searchNearest(uint32_t v, int guess) {
   // Visits one code of the class; false once it is too far from v in red to matter, as are all
   // codes further out in the same direction.
   auto visit = [&](int c, int blueCost) {
+    if (c == avoided) return true;
     const int dr = c - r;
     int distance = dr * dr + blueCost;
     if (distance > best) return false;
@@ -152,11 +133,27 @@ void computeGreyTable() {
   }
 }
 
+// Where each table lies in the table file.
+struct TablePlace {
+  uint8_t* table;
+  uint32_t offset;
+  uint32_t size;
+};
+const TablePlace kTablePlaces[] = {{&alphaTable[0][0][0], kAlphaTableOffset, sizeof alphaTable},
+                                   {&addTable[0][0], kAddTableOffset, sizeof addTable},
+                                   {&subTable[0][0], kSubTableOffset, sizeof subTable},
+                                   {greyTable, kGreyTableOffset, sizeof greyTable}};
+
 }  // namespace
 
 uint8_t nearestColorCode(uint32_t rgb) {
   const uint32_t v = rgb & 0xFFFF;
   return searchNearest(v, red8(v));
+}
+
+uint8_t nearestColorCodeAvoiding(uint32_t rgb, uint8_t avoided) {
+  const uint32_t v = rgb & 0xFFFF;
+  return searchNearest(v, red8(v), avoided);
 }
 
 void computeBlendTables() {
@@ -166,14 +163,15 @@ void computeBlendTables() {
   computeGreyTable();
 }
 
+void storeBlendTables(uint8_t* file) {
+  for (const TablePlace& place : kTablePlaces) std::memcpy(file + place.offset, place.table, place.size);
+}
+
 void loadBlendTables(FileLoader* loader, const std::string& name) {
   ByteBuffer file;
   if (loader != nullptr && loader->readFile(name, file) && file.data != nullptr &&
       file.size >= static_cast<int32_t>(kBlendTableFileSize)) {
-    std::memcpy(alphaTable, file.data + kAlphaTableOffset, sizeof alphaTable);
-    std::memcpy(addTable, file.data + kAddTableOffset, sizeof addTable);
-    std::memcpy(subTable, file.data + kSubTableOffset, sizeof subTable);
-    std::memcpy(greyTable, file.data + kGreyTableOffset, sizeof greyTable);
+    for (const TablePlace& place : kTablePlaces) std::memcpy(place.table, file.data + place.offset, place.size);
     return;
   }
   computeBlendTables();

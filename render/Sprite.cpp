@@ -4,23 +4,11 @@
 #include "archive/FileLoader.h"
 #include "archive/LittleEndian.h"
 #include "display/Display.h"
-#include "render/BdiDecoders.h"
+#include "render/BdiFormat.h"
 #include "render/BlendTables.h"
 
 #include <algorithm>
 #include <new>
-
-namespace {
-
-// BDI header: magic (16 bits) at 0, a free byte at 2, the coding method at 3, width and height
-// (16 bits each) at 4 and 6, the payload length at 8 and the decoded block size at 12.
-constexpr int32_t kHeaderSize = 16;
-constexpr uint32_t kMagic = 0x4249;  // the bytes "IB"
-constexpr uint8_t kStored = 0;
-constexpr uint8_t kRunLength = 1;
-constexpr uint8_t kLzss = 2;
-
-}  // namespace
 
 Sprite::Sprite()
     : x(0),
@@ -41,49 +29,28 @@ Sprite::~Sprite() {
 
 bool Sprite::load(FileLoader& loader, const std::string& name) {
   ByteBuffer file;  // released on every path by its destructor
-  if (!loader.readFile(name, file)) {
-    return false;
-  }
-  if (file.size < kHeaderSize) {
+  if (!loader.readFile(name, file) || file.size < BdiHeader::kSize) {
     return false;
   }
   // The header words describe the file last looked at, even one refused below.
   for (int32_t i = 0; i < 4; ++i) {
     header[i] = readLe32(file.data + 4 * i);
   }
-  if ((header[0] & 0xFFFF) != kMagic) {
+  BdiHeader bdi;
+  const BdiCheck check = checkBdiFile(file.data, static_cast<uint64_t>(file.size), bdi);
+  // Up to here a refused file leaves the previous image in place. A method without a decoder is
+  // refused only after the block has been replaced: the sprite then holds a blank block of the
+  // new size and draws nothing.
+  if (check != BdiCheck::Ok && check != BdiCheck::UnknownMethod) {
     return false;
   }
-  const uint32_t payloadSize = static_cast<uint32_t>(file.size - kHeaderSize);
-  if (header[2] != payloadSize) {
-    return false;
-  }
-  const uint32_t newWidth = header[1] & 0xFFFF;
-  const uint32_t newHeight = header[1] >> 16;
-  const uint32_t pixelSize = header[3];
-  // Drawing reads width x height bytes of the block, so an empty image or a block too small for
-  // it is refused here, while the sprite still holds its previous image.
-  if (newWidth == 0 || newHeight == 0 ||
-      static_cast<uint64_t>(newWidth) * newHeight > static_cast<uint64_t>(pixelSize)) {
-    return false;
-  }
-
-  width = static_cast<int32_t>(newWidth);
-  height = static_cast<int32_t>(newHeight);
+  width = bdi.width;
+  height = bdi.height;
   delete[] pixels;
   // Zero-filled, so bytes a short payload leaves undecoded are black rather than stale heap.
-  pixels = new (std::nothrow) uint8_t[pixelSize]();
-  const uint8_t* payload = file.data + kHeaderSize;
-  const uint8_t method = static_cast<uint8_t>(header[0] >> 24);
-  if (pixels && (method == kStored || method == kRunLength || method == kLzss)) {
-    // The decoders cannot fail: whatever the payload yields, inside the block, is the image.
-    if (method == kStored) {
-      copyRaw(payload, payloadSize, pixels, pixelSize);
-    } else if (method == kRunLength) {
-      decodeRle(payload, payloadSize, pixels, pixelSize);
-    } else {
-      decodeLzss(payload, payloadSize, pixels, pixelSize);
-    }
+  pixels = new (std::nothrow) uint8_t[bdi.pixelSize]();
+  // The decoders cannot fail: whatever the payload yields, inside the block, is the image.
+  if (pixels && decodeBdiPayload(bdi.method, file.data + BdiHeader::kSize, bdi.storedSize, pixels, bdi.pixelSize)) {
     setSourceRect(nullptr);
     return true;
   }
@@ -106,13 +73,11 @@ void Sprite::setSourceRect(const Rect* rect) {
 }
 
 void Sprite::setColorKey(uint32_t red, uint32_t green, uint32_t blue) {
-  const uint32_t word = ((red & 0xF8) << 8) | ((green & 0xFC) << 3) | ((blue & 0xFF) >> 3);
-  colorKey = nearestColorCode(word);
+  colorKey = nearestColorCode(pack565(red, green, blue));
 }
 
 void Sprite::draw(Display& display) {
-  const BlendRoutine routine = blendRoutineFor(blendMode);
-  if (!routine || !pixels || !display.buffer || display.width <= 0 || display.height <= 0) {
+  if (!blendRoutineFor(blendMode) || !pixels || !display.buffer || display.width <= 0 || display.height <= 0) {
     return;
   }
   // 64-bit arithmetic: positions anywhere in the 32-bit range cannot overflow the clipping.
@@ -145,81 +110,73 @@ void Sprite::draw(Display& display) {
   if (clippedWidth <= 0 || clippedHeight <= 0) {
     return;
   }
-  BlendJob job;
-  job.dst = display.buffer + dy * bufferWidth + dx;
-  job.dstStride = display.width;
-  job.src = pixels + top * width + left;
-  job.srcStride = width;
-  job.width = static_cast<int32_t>(clippedWidth);
-  job.height = static_cast<int32_t>(clippedHeight);
-  job.level = blendLevel(blendParam);
-  job.key = colorKey;
-  job.guard = blendGuard(blendParam);
-  routine(job);
+  run(blendMode, display.buffer + dy * bufferWidth + dx, display.width, pixels + top * width + left,
+      static_cast<int32_t>(clippedWidth), static_cast<int32_t>(clippedHeight), blendLevel(blendParam),
+      blendGuard(blendParam));
 }
 
-BlendJob Sprite::makeJob(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h, int32_t level,
-                         uint8_t guard) const {
-  return BlendJob{dst, dstStride, src, width, w, h, level, colorKey, guard};
+void Sprite::run(int32_t mode, uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h, int32_t level,
+                 uint8_t guard) const {
+  blendRoutineFor(mode)(BlendJob{dst, dstStride, src, width, w, h, level, colorKey, guard});
 }
 
 void Sprite::drawCopy(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h) {
-  blendCopy(makeJob(dst, dstStride, src, w, h, 0, 0));
+  run(Copy, dst, dstStride, src, w, h, 0, 0);
 }
 
 void Sprite::drawCopyKeyed(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h) {
-  blendCopyKeyed(makeJob(dst, dstStride, src, w, h, 0, 0));
+  run(CopyKeyed, dst, dstStride, src, w, h, 0, 0);
 }
 
 void Sprite::drawCopyGuarded(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h, uint8_t guard) {
-  blendCopyGuarded(makeJob(dst, dstStride, src, w, h, 0, guard));
+  run(CopyGuarded, dst, dstStride, src, w, h, 0, guard);
 }
 
 void Sprite::drawAlpha(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h, int32_t level) {
-  blendAlpha(makeJob(dst, dstStride, src, w, h, level, 0));
+  run(Alpha, dst, dstStride, src, w, h, level, 0);
 }
 
 void Sprite::drawAlphaKeyed(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h, int32_t level) {
-  blendAlphaKeyed(makeJob(dst, dstStride, src, w, h, level, 0));
+  run(AlphaKeyed, dst, dstStride, src, w, h, level, 0);
 }
 
 void Sprite::drawAlphaGuarded(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h, int32_t level,
                               uint8_t guard) {
-  blendAlphaGuarded(makeJob(dst, dstStride, src, w, h, level, guard));
+  run(AlphaGuarded, dst, dstStride, src, w, h, level, guard);
 }
 
 void Sprite::drawAdd(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h) {
-  blendAdd(makeJob(dst, dstStride, src, w, h, 0, 0));
+  run(Add, dst, dstStride, src, w, h, 0, 0);
 }
 
 void Sprite::drawAddKeyed(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h) {
-  blendAddKeyed(makeJob(dst, dstStride, src, w, h, 0, 0));
+  run(AddKeyed, dst, dstStride, src, w, h, 0, 0);
 }
 
 void Sprite::drawAddGuarded(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h, uint8_t guard) {
-  blendAddGuarded(makeJob(dst, dstStride, src, w, h, 0, guard));
+  run(AddGuarded, dst, dstStride, src, w, h, 0, guard);
 }
 
 void Sprite::drawSub(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h) {
-  blendSub(makeJob(dst, dstStride, src, w, h, 0, 0));
+  run(Sub, dst, dstStride, src, w, h, 0, 0);
 }
 
 void Sprite::drawSubKeyed(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h) {
-  blendSubKeyed(makeJob(dst, dstStride, src, w, h, 0, 0));
+  run(SubKeyed, dst, dstStride, src, w, h, 0, 0);
 }
 
 void Sprite::drawSubGuarded(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h, uint8_t guard) {
-  blendSubGuarded(makeJob(dst, dstStride, src, w, h, 0, guard));
+  run(SubGuarded, dst, dstStride, src, w, h, 0, guard);
 }
 
 void Sprite::drawGrey(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h) {
-  blendGrey(makeJob(dst, dstStride, src, w, h, 0, 0));
+  run(Grey, dst, dstStride, src, w, h, 0, 0);
 }
 
 void Sprite::drawGreyKeyed(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h) {
-  blendGreyKeyed(makeJob(dst, dstStride, src, w, h, 0, 0));
+  run(GreyKeyed, dst, dstStride, src, w, h, 0, 0);
 }
 
 void Sprite::drawGreyGuarded(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h, uint8_t guard) {
-  blendGreyGuarded(makeJob(dst, dstStride, src, w, h, 0, guard));
+  run(GreyGuarded, dst, dstStride, src, w, h, 0, guard);
 }

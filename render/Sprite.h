@@ -68,7 +68,7 @@ public:
   uint8_t colorKey;
 
 private:
-  // The job of one per-mode routine call with this sprite's stride and key.
-  BlendJob makeJob(uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h, int32_t level,
-                   uint8_t guard) const;
+  // Runs the routine of mode on one clipped rectangle with this sprite's stride and key.
+  void run(int32_t mode, uint8_t* dst, int32_t dstStride, const uint8_t* src, int32_t w, int32_t h, int32_t level,
+           uint8_t guard) const;
 };

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test: the unit and golden tests, the
 # same tests again under AddressSanitizer and UndefinedBehaviorSanitizer, and the Windows programs
-# under Wine.
+# under Wine. Both ctest runs replay every fuzz target over its seed corpus and deterministic
+# mutations of it (fuzz/ReplayMain.cpp), so the sanitizers watch the fuzz inputs too.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"

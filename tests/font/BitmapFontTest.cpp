@@ -4,6 +4,7 @@
 #include "font/BitmapFont.h"
 
 #include "archive/FileLoader.h"
+#include "archive/LittleEndian.h"
 #include "tests/support/GuardedDisplay.h"
 #include "tests/support/MemorySource.h"
 
@@ -26,15 +27,13 @@ uint16_t patternRow(uint32_t g, uint32_t k) {
   return static_cast<uint16_t>((h ^ (h >> 16)) | 1u);
 }
 
-// A font file of `words` glyph words (16 a glyph) whose header announces `count` of them.
+// A font file written byte by byte, of `words` glyph words (16 a glyph) whose header announces
+// `count` of them.
 std::vector<uint8_t> fontFile(uint8_t cellWidth, uint8_t glyphSize, uint32_t words, int64_t count = -1) {
-  const uint32_t announced = count < 0 ? words : static_cast<uint32_t>(count);
-  std::vector<uint8_t> file = {0x46, 0x47, 0xAA, 0xBB, cellWidth, glyphSize, 0xCC, 0xDD};
-  for (int i = 0; i < 4; ++i) file.push_back(static_cast<uint8_t>(announced >> (8 * i)));
-  for (uint32_t i = 0; i < words; ++i) {
-    const uint16_t row = patternRow(i / 16, i % 16);
-    file.insert(file.end(), {static_cast<uint8_t>(row), static_cast<uint8_t>(row >> 8)});
-  }
+  std::vector<uint8_t> file = {0x46, 0x47, 0xAA, 0xBB, cellWidth, glyphSize, 0xCC, 0xDD, 0, 0, 0, 0};
+  writeLe32(&file[8], count < 0 ? words : static_cast<uint32_t>(count));
+  file.resize(12 + 2 * words);
+  for (uint32_t i = 0; i < words; ++i) writeLe16(&file[12 + 2 * i], patternRow(i / 16, i % 16));
   return file;
 }
 

@@ -1,6 +1,6 @@
-// The fifteen blend routines, through Sprite::draw and through the per-mode members, against a
-// per-pixel reference of the mode table, on tables whose every entry differs from its
-// neighbours; and the mode numbers that draw nothing.
+// The fifteen blend routines through Sprite::draw against a per-pixel reference of the mode
+// table, on tables whose every entry differs from its neighbours; the portable path against the
+// fastest one; and the mode numbers that draw nothing.
 #include "render/BlendModes.h"
 #include "render/BlendTables.h"
 #include "render/Sprite.h"
@@ -16,9 +16,11 @@
 
 namespace {
 
+using Bytes = std::vector<uint8_t>;
+
 // Gives the sprite an image of its own (the sprite deletes it) and the whole image as its
 // source rectangle.
-void giveImage(Sprite& sprite, int32_t width, int32_t height, const std::vector<uint8_t>& codes) {
+void giveImage(Sprite& sprite, int32_t width, int32_t height, const Bytes& codes) {
   delete[] sprite.pixels;
   sprite.width = width;
   sprite.height = height;
@@ -47,48 +49,19 @@ void fillPatternTables() {
   }
 }
 
-// The rule of one mode for one pixel, straight from the mode table.
+// The rule of one mode for one pixel, straight from the mode table: the family (copy, alpha,
+// add, subtract, grey) times 16 plus the variant (plain, keyed, guarded); -1 draws nothing.
 uint8_t referencePixel(int32_t mode, uint8_t s, uint8_t d, int32_t a, uint8_t key, uint8_t g) {
-  switch (mode) {
-    case 0:
-      return s;
-    case 1:
-      return s != key ? s : d;
-    case 2:
-      return d != g ? s : d;
-    case 3:
-      return alphaTable[a][s][d];
-    case 4:
-      return s != key ? alphaTable[a][s][d] : d;
-    case 5:
-      return d != g ? alphaTable[a][s][d] : d;
-    case 6:
-      return addTable[s][d];
-    case 7:
-      return s != key ? addTable[s][d] : d;
-    case 8:
-      return d != g ? addTable[s][d] : d;
-    case 9:
-      return subTable[s][d];
-    case 16:
-      return s != key ? subTable[s][d] : d;
-    case 17:
-      return d != g ? subTable[s][d] : d;
-    case 18:
-      return greyTable[s];
-    case 19:
-      return s != key ? greyTable[s] : d;
-    case 20:
-      return d != g ? greyTable[s] : d;
-    default:
-      return d;
-  }
+  static const int kRules[21] = {0, 1, 2, 16, 17, 18, 32, 33, 34, 48, -1, -1, -1, -1, -1, -1, 49, 50, 64, 65, 66};
+  const int rule = mode >= 0 && mode < 21 ? kRules[mode] : -1;
+  if (rule < 0 || (rule % 16 == 1 && s == key) || (rule % 16 == 2 && d == g)) return d;
+  const uint8_t results[] = {s, alphaTable[a][s][d], addTable[s][d], subTable[s][d], greyTable[s]};
+  return results[rule / 16];
 }
 
 // The expected picture: every pixel of the source rectangle that lands inside the buffer gets
 // the mode's rule at the given level and guard colour; nothing else changes.
-std::vector<uint8_t> referenceDraw(const Sprite& sprite, std::vector<uint8_t> buffer, int32_t width, int32_t height,
-                                   int32_t level, uint8_t guard) {
+Bytes referenceDraw(const Sprite& sprite, Bytes buffer, int32_t width, int32_t height, int32_t level, uint8_t guard) {
   const Rect& r = sprite.sourceRect;
   for (int64_t iy = r.top; iy < r.bottom; ++iy) {
     for (int64_t ix = r.left; ix < r.right; ++ix) {
@@ -106,9 +79,9 @@ std::vector<uint8_t> referenceDraw(const Sprite& sprite, std::vector<uint8_t> bu
 constexpr uint8_t kKey = 248;
 
 // Random codes with about one in five equal to special (a key or a guard colour).
-std::vector<uint8_t> scatter(size_t count, uint8_t special, uint32_t seed) {
+Bytes scatter(size_t count, uint8_t special, uint32_t seed) {
   std::mt19937 random(seed);
-  std::vector<uint8_t> codes(count);
+  Bytes codes(count);
   for (uint8_t& c : codes) c = random() % 5 == 0 ? special : static_cast<uint8_t>(random());
   return codes;
 }
@@ -141,7 +114,7 @@ TEST_P(EveryMode, MatchesTheReferenceAtEveryEdgeAndCorner) {
       for (int32_t y : {0, 7, -5, -h + 1, H - h, H - 3, H - 1, H, -h}) {
         const auto& param = params[(seed / 2) % 4];  // seed goes up by two a draw
         GuardedDisplay frame(W, H, 0xEE);
-        const std::vector<uint8_t> before = scatter(W * H, param.guard, seed++);
+        const Bytes before = scatter(W * H, param.guard, seed++);
         frame.setPixels(before);
         Sprite sprite;
         giveImage(sprite, size.w, size.h, scatter(size.w * size.h, kKey, seed++));
@@ -163,65 +136,39 @@ TEST_P(EveryMode, MatchesTheReferenceAtEveryEdgeAndCorner) {
 
 INSTANTIATE_TEST_SUITE_P(BlendModes, EveryMode, ::testing::Values(0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 16, 17, 18, 19, 20));
 
+// What builds without SSE2 draw must be what this one draws: random rectangles of odd widths
+// (so that every step and every tail length runs) with their own strides.
+TEST(BlendPaths, PortableRoutinesDrawWhatTheFastestDraw) {
+  fillPatternTables();
+  std::mt19937 random(77);
+  for (int32_t mode = -1; mode <= kBlendModeSlots; ++mode) {
+    ASSERT_EQ(blendRoutineFor(mode) == nullptr, portableBlendRoutineFor(mode) == nullptr) << "mode " << mode;
+    for (int round = 0; blendRoutineFor(mode) && round < 40; ++round) {
+      const int32_t w = 1 + 2 * static_cast<int32_t>(random() % 40), h = 1 + random() % 4;
+      const int32_t dstStride = w + random() % 9, srcStride = w + random() % 9;
+      const uint8_t guard = static_cast<uint8_t>(random());
+      const Bytes source = scatter(srcStride * h, kKey, random());
+      Bytes fast = scatter(dstStride * h, guard, random());
+      Bytes portable = fast;
+      const int32_t level = random() % 16;
+      blendRoutineFor(mode)({fast.data(), dstStride, source.data(), srcStride, w, h, level, kKey, guard});
+      portableBlendRoutineFor(mode)({portable.data(), dstStride, source.data(), srcStride, w, h, level, kKey, guard});
+      ASSERT_EQ(fast, portable) << "mode " << mode << ", " << w << "x" << h;
+    }
+  }
+}
+
 TEST(BlendDispatch, NumbersWithoutARoutineDrawNothing) {
   fillPatternTables();
-  const std::vector<uint8_t> before = scatter(32 * 16, 3, 9);
+  const Bytes before = scatter(32 * 16, 3, 9);
   for (int32_t mode : {10, 11, 12, 13, 14, 15, 21, 22, 255, -1, -16, INT_MAX, INT_MIN}) {
     GuardedDisplay frame(32, 16, 0xEE);
     frame.setPixels(before);
     Sprite sprite;
-    giveImage(sprite, 16, 8, std::vector<uint8_t>(16 * 8, 0x77));
+    giveImage(sprite, 16, 8, Bytes(16 * 8, 0x77));
     sprite.blendMode = mode;
     sprite.draw(frame.display);
     EXPECT_EQ(frame.pixels(), before) << "mode " << mode;
-    EXPECT_EQ(blendRoutineFor(mode), nullptr) << "mode " << mode;
-  }
-}
-
-// The members take a rectangle already clipped: the source stride and the key are the sprite's,
-// and an empty rectangle writes nothing.
-TEST(BlendDispatch, MemberRoutinesApplyTheirModeWithTheSpriteStrideAndKey) {
-  fillPatternTables();
-  using Member = void (*)(Sprite&, uint8_t*, int32_t, int32_t);
-  const struct {
-    int32_t mode;
-    Member call;
-  } members[] = {
-      {Copy, [](Sprite& s, uint8_t* d, auto w, auto h) { s.drawCopy(d, 24, s.pixels + 2, w, h); }},
-      {CopyKeyed, [](Sprite& s, uint8_t* d, auto w, auto h) { s.drawCopyKeyed(d, 24, s.pixels + 2, w, h); }},
-      {CopyGuarded, [](Sprite& s, uint8_t* d, auto w, auto h) { s.drawCopyGuarded(d, 24, s.pixels + 2, w, h, 3); }},
-      {Alpha, [](Sprite& s, uint8_t* d, auto w, auto h) { s.drawAlpha(d, 24, s.pixels + 2, w, h, 5); }},
-      {AlphaKeyed, [](Sprite& s, uint8_t* d, auto w, auto h) { s.drawAlphaKeyed(d, 24, s.pixels + 2, w, h, 5); }},
-      {AlphaGuarded,
-       [](Sprite& s, uint8_t* d, auto w, auto h) { s.drawAlphaGuarded(d, 24, s.pixels + 2, w, h, 5, 3); }},
-      {Add, [](Sprite& s, uint8_t* d, auto w, auto h) { s.drawAdd(d, 24, s.pixels + 2, w, h); }},
-      {AddKeyed, [](Sprite& s, uint8_t* d, auto w, auto h) { s.drawAddKeyed(d, 24, s.pixels + 2, w, h); }},
-      {AddGuarded, [](Sprite& s, uint8_t* d, auto w, auto h) { s.drawAddGuarded(d, 24, s.pixels + 2, w, h, 3); }},
-      {Sub, [](Sprite& s, uint8_t* d, auto w, auto h) { s.drawSub(d, 24, s.pixels + 2, w, h); }},
-      {SubKeyed, [](Sprite& s, uint8_t* d, auto w, auto h) { s.drawSubKeyed(d, 24, s.pixels + 2, w, h); }},
-      {SubGuarded, [](Sprite& s, uint8_t* d, auto w, auto h) { s.drawSubGuarded(d, 24, s.pixels + 2, w, h, 3); }},
-      {Grey, [](Sprite& s, uint8_t* d, auto w, auto h) { s.drawGrey(d, 24, s.pixels + 2, w, h); }},
-      {GreyKeyed, [](Sprite& s, uint8_t* d, auto w, auto h) { s.drawGreyKeyed(d, 24, s.pixels + 2, w, h); }},
-      {GreyGuarded, [](Sprite& s, uint8_t* d, auto w, auto h) { s.drawGreyGuarded(d, 24, s.pixels + 2, w, h, 3); }},
-  };
-  Sprite sprite;
-  giveImage(sprite, 30, 3, scatter(30 * 3, kKey, 31));
-  sprite.colorKey = kKey;
-  const std::vector<uint8_t> before = scatter(24 * 3, 3, 32);
-  for (const auto& member : members) {
-    std::vector<uint8_t> buffer = before;
-    for (int32_t w : {0, -1, 17}) {
-      for (int32_t h : {0, -3, 3}) {
-        if (w <= 0 || h <= 0) member.call(sprite, buffer.data(), w, h);
-      }
-    }
-    EXPECT_EQ(buffer, before) << "mode " << member.mode << " drew an empty rectangle";
-    member.call(sprite, buffer.data(), 17, 3);
-    // The same as drawing source columns 2 to 18 at the buffer's origin.
-    const Rect columns{2, 0, 19, 3};
-    sprite.setSourceRect(&columns);
-    sprite.blendMode = member.mode;
-    EXPECT_EQ(buffer, referenceDraw(sprite, before, 24, 3, 5, 3)) << "mode " << member.mode;
   }
 }
 

@@ -35,6 +35,13 @@ const std::vector<uint8_t>& computedImage() {
 TEST(NearestColorCode, MatchesTheFullScanAndTheExamples) {
   for (uint32_t v = 0; v < 65536; ++v) ASSERT_EQ(nearestColorCode(v), naiveNearestOfWord()[v]) << "word " << v;
   for (int c = 0; c < 256; ++c) EXPECT_EQ(nearestColorCode(naive::codeWord(c)), c);
+  // Leaving out a key code: the demo's two keys, and the first and last codes.
+  for (int avoided : {0, 248, 1, 255}) {
+    for (uint32_t v = 0; v < 65536; ++v) {
+      ASSERT_EQ(nearestColorCodeAvoiding(v, avoided), naive::nearest(v, avoided))
+          << "word " << v << " avoiding " << avoided;
+    }
+  }
   // Bits above 15 are ignored.
   const uint32_t examples[][2] = {{0x0000, 0},  {0xFFFF, 255},  {0xF81F, 248},    {0xF800, 224},   {0x07E0, 7},
                                   {0x001F, 24}, {0x1F81F, 248}, {0xABCD0000u, 0}, {0xFFFF07E0u, 7}};
@@ -59,16 +66,12 @@ TEST(ComputedTables, HoldTheExampleValues) {
     EXPECT_EQ(subTable[s][0], s);
     EXPECT_EQ(subTable[s][s], 0);
   }
-  EXPECT_EQ(alphaTable[8][255][0], 108);
-  EXPECT_EQ(alphaTable[15][255][0], 254);
-  EXPECT_EQ(addTable[255][255], 255);
-  EXPECT_EQ(addTable[0x10][0x10], 25);
-  EXPECT_EQ(subTable[255][0x84], 123);
-  EXPECT_EQ(subTable[0x10][0x20], 16);
-  EXPECT_EQ(subTable[0x20][0x10], 0);
-  EXPECT_EQ(greyTable[0], 0);
-  EXPECT_EQ(greyTable[255], 255);
-  EXPECT_EQ(greyTable[0x80], 41);
+  const int examples[][2] = {{alphaTable[8][255][0], 108}, {alphaTable[15][255][0], 254},
+                             {addTable[255][255], 255},    {addTable[0x10][0x10], 25},
+                             {subTable[255][0x84], 123},   {subTable[0x10][0x20], 16},
+                             {subTable[0x20][0x10], 0},    {greyTable[0], 0},
+                             {greyTable[255], 255},        {greyTable[0x80], 41}};
+  for (size_t i = 0; i < sizeof examples / sizeof examples[0]; ++i) EXPECT_EQ(examples[i][0], examples[i][1]) << i;
 }
 
 // A whole file is copied (bytes after the tables ignored); anything else falls back to computing.

@@ -1,8 +1,10 @@
-// Sprite: loading BDI files (what each refusal leaves behind), the source rectangle, the colour
-// key, and draws that clipping must keep inside the buffer and the pixel block.
+// Sprite: loading BDI files (what each refusal leaves behind, and the sizes a payload can fill),
+// the source rectangle, the colour key, and draws that clipping must keep inside the buffer and
+// the pixel block.
 #include "render/Sprite.h"
 
 #include "archive/FileLoader.h"
+#include "archive/LittleEndian.h"
 #include "render/BlendModes.h"
 #include "tests/support/GuardedDisplay.h"
 #include "tests/support/MemorySource.h"
@@ -17,17 +19,16 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-// A BDI file: header (magic, free byte, method, width, height, stored size, pixel size) and
-// payload. The stored size is the true payload length unless given.
-Bytes bdiFile(uint8_t method, uint32_t width, uint32_t height, const Bytes& payload, uint32_t pixelSize,
+// A BDI file written byte by byte; the stored size is the true payload length unless given.
+Bytes bdiFile(uint8_t method, uint16_t width, uint16_t height, const Bytes& payload, uint32_t pixelSize,
               int64_t storedSize = -1) {
-  const uint32_t stored = storedSize < 0 ? static_cast<uint32_t>(payload.size()) : static_cast<uint32_t>(storedSize);
-  const uint32_t words[] = {width | (height << 16), stored, pixelSize};
   Bytes file = {0x49, 0x42, 0x00, method};
-  for (uint32_t word : words) {
-    for (int i = 0; i < 4; ++i) file.push_back(static_cast<uint8_t>(word >> (8 * i)));
-  }
-  for (uint8_t b : payload) file.push_back(b);
+  file.resize(16);
+  writeLe16(&file[4], width);
+  writeLe16(&file[6], height);
+  writeLe32(&file[8], static_cast<uint32_t>(storedSize < 0 ? static_cast<int64_t>(payload.size()) : storedSize));
+  writeLe32(&file[12], pixelSize);
+  file.insert(file.end(), payload.begin(), payload.end());
   return file;
 }
 
@@ -38,12 +39,12 @@ Bytes ramp(int32_t width, int32_t height) {
   return codes;
 }
 
-bool same(const Rect& a, const Rect& b) {
-  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+Bytes storedFile(uint16_t width, uint16_t height) {
+  return bdiFile(0, width, height, ramp(width, height), width * height);
 }
 
-Bytes storedFile(int32_t width, int32_t height) {
-  return bdiFile(0, width, height, ramp(width, height), width * height);
+bool same(const Rect& a, const Rect& b) {
+  return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
 
 class SpriteTest : public ::testing::Test {
@@ -72,8 +73,9 @@ protected:
 };
 
 TEST_F(SpriteTest, LoadDecodesEachMethodAndSelectsTheWholeImage) {
-  Bytes freeByte = bdiFile(0, 4, 4, ramp(4, 4), 16 + 9);  // a larger block does not matter either
-  freeByte[2] = 0xFF;
+  const Bytes fiveByFive = ramp(5, 5);
+  Bytes largerBlock = bdiFile(0, 4, 4, fiveByFive, 25);  // a block larger than the image is fine
+  largerBlock[2] = 0xFF;                                 // and so is any free byte
   const struct {
     Bytes file;
     int32_t width, height;
@@ -81,8 +83,11 @@ TEST_F(SpriteTest, LoadDecodesEachMethodAndSelectsTheWholeImage) {
   } cases[] = {{storedFile(20, 10), 20, 10, ramp(20, 10)},
                {bdiFile(1, 5, 1, {0x83, 0x05, 0x02, 0x07, 0x08}, 5), 5, 1, {5, 5, 5, 7, 8}},
                {bdiFile(2, 2, 2, {0x01, 0x41, 0xEE, 0xF0}, 4), 2, 2, {0x41, 0x41, 0x41, 0x41}},
-               {bdiFile(1, 3, 2, {}, 6), 3, 2, Bytes(6, 0)},  // header only: a new blank block
-               {freeByte, 4, 4, ramp(4, 4)}};
+               {largerBlock, 4, 4, Bytes(fiveByFive.begin(), fiveByFive.begin() + 16)},
+               // Images without columns or rows load and draw nothing.
+               {bdiFile(0, 0, 7, {}, 0), 0, 7, {}},
+               {bdiFile(1, 9, 0, {0x85, 3}, 5), 9, 0, {}},
+               {bdiFile(2, 0, 0, {}, 0), 0, 0, {}}};
   for (const auto& c : cases) {
     Sprite sprite;
     const Rect small{1, 1, 2, 2};
@@ -93,8 +98,13 @@ TEST_F(SpriteTest, LoadDecodesEachMethodAndSelectsTheWholeImage) {
     EXPECT_EQ(Bytes(sprite.pixels, sprite.pixels + c.pixels.size()), c.pixels);
     EXPECT_TRUE(same(sprite.sourceRect, {0, 0, c.width, c.height}));
     // The header words are kept as stored.
-    EXPECT_EQ(sprite.header[0], 0x49u | 0x42u << 8 | uint32_t(c.file[2]) << 16 | uint32_t(c.file[3]) << 24);
-    EXPECT_EQ(sprite.header[1], uint32_t(c.width) | uint32_t(c.height) << 16);
+    EXPECT_EQ(sprite.header[0], readLe32(&c.file[0]));
+    EXPECT_EQ(sprite.header[3], readLe32(&c.file[12]));
+    if (c.pixels.empty()) {
+      frame.clear();
+      sprite.draw(frame.display);
+      EXPECT_TRUE(frame.untouched()) << c.width << "x" << c.height;
+    }
   }
 }
 
@@ -107,91 +117,85 @@ TEST_F(SpriteTest, RefusalsBeforeTheBlockIsReplacedLeaveThePreviousImage) {
   const struct {
     const char* what;
     Bytes file;
-    uint32_t header1;  // the file's size word, which the header keeps even when refused
-  } cases[] = {{"15 bytes", shortFile, 8 | 8 << 16},
-               {"swapped magic", swapped, 12 | 3 << 16},
-               {"stored size one short", bdiFile(0, 6, 6, payload, 36, 35), 6 | 6 << 16},
-               {"stored size one over", bdiFile(0, 6, 6, payload, 36, 37), 6 | 6 << 16},
-               {"block smaller than the image", bdiFile(0, 30, 20, ramp(30, 19), 30 * 19), 30 | 20 << 16},
-               {"no columns", bdiFile(0, 0, 20, {}, 0), 20 << 16},
-               {"no rows", bdiFile(0, 20, 0, {}, 0), 20},
-               {"empty run-length image", bdiFile(1, 0, 0, {1, 2}, 100), 0}};
+  } cases[] = {{"15 bytes", shortFile},
+               {"swapped magic", swapped},
+               {"stored size one short", bdiFile(0, 6, 6, payload, 36, 35)},
+               {"stored size one over", bdiFile(0, 6, 6, payload, 36, 37)},
+               {"block smaller than the image", bdiFile(0, 30, 20, ramp(30, 19), 30 * 19)},
+               // 20 bytes asking for a block of a megabyte.
+               {"block run-length cannot fill", bdiFile(1, 1000, 1000, {0xFF, 1, 0xFF, 2}, 1000000)}};
   Sprite sprite;
   ASSERT_TRUE(load(sprite, storedFile(8, 8)));
   const uint8_t* block = sprite.pixels;
   EXPECT_FALSE(sprite.load(loader, "data\\missing.bdi"));
   for (const auto& c : cases) {
     EXPECT_FALSE(load(sprite, c.file)) << c.what;
-    EXPECT_EQ(sprite.header[1], c.header1) << c.what;
+    if (c.file.size() >= 16) {
+      EXPECT_EQ(sprite.header[1], readLe32(&c.file[4])) << c.what;  // kept even so
+    }
     EXPECT_EQ(sprite.pixels, block) << c.what;
-    EXPECT_EQ(sprite.sourceRect.right, 8) << c.what;
     EXPECT_TRUE(drawsRamp(sprite, 8, 8)) << c.what;
   }
 }
 
-TEST_F(SpriteTest, UnknownMethodReplacesTheBlockAndTheSpriteThenDrawsNothing) {
-  Sprite sprite;
-  ASSERT_TRUE(load(sprite, storedFile(40, 30)));
-  EXPECT_FALSE(load(sprite, bdiFile(3, 4, 2, ramp(4, 2), 8)));
-  // Size and block are the refused file's; the old 40 x 30 rectangle must not be used on them.
-  EXPECT_EQ(sprite.width, 4);
-  EXPECT_EQ(sprite.height, 2);
-  for (int32_t mode : {Copy, Alpha, GreyGuarded}) {
-    sprite.blendMode = mode;
-    sprite.draw(frame.display);
-    EXPECT_TRUE(frame.untouched()) << "mode " << mode;
-  }
-  ASSERT_TRUE(load(sprite, storedFile(5, 5)));
-  EXPECT_TRUE(drawsRamp(sprite, 5, 5));
-}
-
-TEST_F(SpriteTest, SourceRectangleIsClampedToTheImage) {
-  Sprite sprite;
-  ASSERT_TRUE(load(sprite, storedFile(64, 32)));
+// The largest block each coding can fill from n payload bytes: stored n; run-length 127 from
+// every two; LZSS 144 from every 17 (a flag byte and eight 18-byte references), and from a
+// partial group 18 a reference plus a last literal. A method without a decoder is bounded by the
+// most any coding yields, and refused only after the block was replaced.
+TEST_F(SpriteTest, BlockMayBeAsLargeAsThePayloadCanFillAndNoLarger) {
   const struct {
-    Rect given, kept;
-  } cases[] = {
-      {{-5, -5, 1000, 1000}, {0, 0, 64, 32}}, {{3, 4, 10, 12}, {3, 4, 10, 12}}, {{40, 0, 20, 10}, {40, 0, 20, 10}}};
+    uint8_t method;
+    size_t payload;
+    uint32_t largest;
+  } cases[] = {{0, 0, 0},    {0, 16, 16},  {1, 1, 0},   {1, 2, 127}, {1, 3, 127},  {1, 10, 635},
+               {2, 1, 0},    {2, 2, 1},    {2, 3, 18},  {2, 4, 19},  {2, 17, 144}, {2, 18, 144},
+               {2, 20, 162}, {2, 34, 288}, {3, 2, 127}, {9, 4, 254}};
   for (const auto& c : cases) {
-    sprite.setSourceRect(&c.given);
-    EXPECT_TRUE(same(sprite.sourceRect, c.kept)) << c.given.left << ", " << c.given.right;
+    for (const uint32_t pixelSize : {c.largest, c.largest + 1}) {
+      Sprite sprite;
+      ASSERT_TRUE(load(sprite, storedFile(3, 3)));
+      const bool fits = pixelSize == c.largest;
+      EXPECT_EQ(load(sprite, bdiFile(c.method, 1, pixelSize > 0, Bytes(c.payload, 0x80), pixelSize)),
+                fits && c.method < 3)
+          << "method " << int(c.method) << ", " << c.payload << " bytes, block " << pixelSize;
+      EXPECT_EQ(sprite.width, fits ? 1 : 3) << "method " << int(c.method) << ", block " << pixelSize;
+      frame.clear();
+      sprite.draw(frame.display);
+      EXPECT_EQ(frame.untouched(), fits && (c.method >= 3 || pixelSize == 0))
+          << "method " << int(c.method) << ", block " << pixelSize;
+    }
   }
-  sprite.draw(frame.display);  // the inverted rectangle left in place draws nothing
-  EXPECT_TRUE(frame.untouched());
-  sprite.setSourceRect(nullptr);
-  EXPECT_TRUE(same(sprite.sourceRect, {0, 0, 64, 32}));
 }
 
-TEST_F(SpriteTest, ColourKeyIsTheNearestCodeAndWhiteAtFirst) {
+TEST_F(SpriteTest, SourceRectangleKeyAndPositionsKeepDrawingInside) {
   Sprite sprite;
   EXPECT_EQ(sprite.colorKey, 255);
-  const uint32_t cases[][4] = {{255, 0, 255, 248}, {0, 0, 0, 0}, {255, 255, 255, 255}, {255, 0, 0, 224}};
+  sprite.setColorKey(255, 0, 255);
+  EXPECT_EQ(sprite.colorKey, 248);
+  ASSERT_TRUE(load(sprite, storedFile(64, 32)));
+  const Rect cases[][2] = {
+      {{-5, -5, 1000, 1000}, {0, 0, 64, 32}}, {{3, 4, 10, 12}, {3, 4, 10, 12}}, {{40, 0, 20, 10}, {40, 0, 20, 10}}};
   for (const auto& c : cases) {
-    sprite.setColorKey(c[0], c[1], c[2]);
-    EXPECT_EQ(sprite.colorKey, c[3]) << c[0] << ", " << c[1] << ", " << c[2];
+    sprite.setSourceRect(&c[0]);
+    EXPECT_TRUE(same(sprite.sourceRect, c[1])) << c[0].left << ", " << c[0].right;
   }
-}
-
-TEST_F(SpriteTest, FarPositionsAndRectanglesPastTheImageStayInside) {
-  Sprite sprite;
-  ASSERT_TRUE(load(sprite, storedFile(64, 64)));
-  sprite.blendMode = Copy;
+  sprite.draw(frame.display);  // the inverted rectangle left in place draws nothing
+  sprite.setSourceRect(nullptr);
+  EXPECT_TRUE(same(sprite.sourceRect, {0, 0, 64, 32}));
   const int32_t outside[][2] = {{INT_MAX, 0},       {INT_MIN, 0},       {0, INT_MAX},     {0, INT_MIN},
-                                {INT_MIN, INT_MIN}, {INT_MAX, INT_MAX}, {INT_MAX - 5, 3}, {100 + 1000, 50 + 1000}};
+                                {INT_MIN, INT_MIN}, {INT_MAX, INT_MAX}, {INT_MAX - 5, 3}, {100, 50}};
   for (const auto& position : outside) {
     sprite.x = position[0];
     sprite.y = position[1];
     sprite.draw(frame.display);
-    EXPECT_TRUE(frame.untouched()) << position[0] << ", " << position[1];
   }
   Display noBuffer;
-  sprite.draw(noBuffer);  // must not touch memory
-  Sprite empty;           // no pixel block
-  empty.draw(frame.display);
+  sprite.draw(noBuffer);         // must not touch memory
+  Sprite().draw(frame.display);  // no pixel block
   EXPECT_TRUE(frame.untouched());
   // The fields are public: a rectangle set directly, larger than the image, is cut to it.
   sprite.sourceRect = Rect{-8, -8, 500, 500};
-  EXPECT_TRUE(drawsRamp(sprite, 64, 64));
+  EXPECT_TRUE(drawsRamp(sprite, 64, 32));
 }
 
 }  // namespace

@@ -34,12 +34,13 @@ inline int clampLow(int v) {
   return v > 0 ? v : 0;
 }
 
-// The code nearest to an RGB565 word (low 16 bits), ties to the lowest code.
-inline uint8_t nearest(uint32_t rgb) {
+// The code nearest to an RGB565 word (low 16 bits), ties to the lowest code, leaving out avoided.
+inline uint8_t nearest(uint32_t rgb, int avoided = -1) {
   const uint32_t v = rgb & 0xFFFF;
   int bestDistance = 65535;
   int bestCode = 0;
   for (int i = 0; i < 256; ++i) {
+    if (i == avoided) continue;
     const uint32_t w = codeWord(i);
     const int db = blue8(w) - blue8(v), dg = green8(w) - green8(v), dr = red8(w) - red8(v);
     const int distance = db * db + dg * dg + dr * dr;
@@ -89,10 +90,7 @@ void tables(std::vector<uint8_t>& image, Nearest nearestOf) {
 // The tables the program holds now, in the file layout.
 inline std::vector<uint8_t> heldTables() {
   std::vector<uint8_t> image(kBlendTableFileSize);
-  std::memcpy(image.data() + kAlphaTableOffset, alphaTable, sizeof alphaTable);
-  std::memcpy(image.data() + kAddTableOffset, addTable, sizeof addTable);
-  std::memcpy(image.data() + kSubTableOffset, subTable, sizeof subTable);
-  std::memcpy(image.data() + kGreyTableOffset, greyTable, sizeof greyTable);
+  storeBlendTables(image.data());
   return image;
 }
 

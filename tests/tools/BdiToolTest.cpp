@@ -1,8 +1,7 @@
-// The bdi and fontbuilder programs as a user runs them: results, messages and exit statuses.
+// The asset tools as a user runs them: results, messages, exit statuses and the files they leave.
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -10,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "archive/LittleEndian.h"
 #include "tools/bdi/BdiFile.h"
 #include "tools/bdi/ColorCoder.h"
 #include "tools/bdi/PngImage.h"
@@ -19,38 +19,21 @@ namespace {
 
 namespace fs = std::filesystem;
 using Bytes = std::vector<uint8_t>;
-
 using testsupport::readBytes;
 
 class ToolRun : public ::testing::Test {
 protected:
-  std::string path(const std::string& name) const { return dir / name; }
-
-  // Runs a tool with its output in files; returns the exit status.
+  std::string path(const std::string& name) const { return "'" + (dir / name) + "'"; }
+  // Runs a tool in the scratch folder with its output in files; returns the exit status.
   int run(const std::string& tool, const std::string& args) {
-    const std::string command = "'" + tool + "' " + args + " >'" + path("stdout") + "' 2>'" + path("stderr") + "'";
+    const std::string command = "cd " + path("") + " && '" + tool + "' " + args + " >stdout 2>stderr";
     const int status = std::system(command.c_str());
-    out = readText("stdout");
-    err = readText("stderr");
+    out = testsupport::readFile(dir / "stdout");
+    err = testsupport::readFile(dir / "stderr");
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
   int bdi(const std::string& args) { return run(BDI_TOOL, args); }
-
-  std::string readText(const std::string& name) const { return testsupport::readFile(path(name)); }
-
-  // A picture with runs, noise and a transparent hole, 53 x 29.
-  PngImage picture() const {
-    PngImage image(53, 29);
-    for (int y = 0; y < 29; ++y) {
-      for (int x = 0; x < 53; ++x) {
-        const bool noisy = y > 20;
-        const uint8_t v =
-            noisy ? static_cast<uint8_t>((x * 97 + y * 31) * 2654435761u >> 24) : static_cast<uint8_t>(x / 8 * 40);
-        image.set(x, y, v, static_cast<uint8_t>(255 - v), static_cast<uint8_t>(y * 8), (x == 5 && y == 5) ? 0 : 255);
-      }
-    }
-    return image;
-  }
+  void write(const std::string& name, const Bytes& bytes) { dir.write(name, std::string(bytes.begin(), bytes.end())); }
 
   testsupport::TempDir dir;
   std::string out;
@@ -58,54 +41,52 @@ protected:
 };
 
 TEST_F(ToolRun, EncodesWithEachMethodAndDecodesToTheDisplayedColours) {
+  // Runs, noise and a transparent hole, 53 x 29.
+  PngImage source(53, 29);
+  for (int y = 0; y < 29; ++y) {
+    for (int x = 0; x < 53; ++x) {
+      const uint8_t v =
+          y > 20 ? static_cast<uint8_t>((x * 97 + y * 31) * 2654435761u >> 24) : static_cast<uint8_t>(x / 8 * 40);
+      source.set(x, y, v, static_cast<uint8_t>(255 - v), static_cast<uint8_t>(y * 8), (x == 5 && y == 5) ? 0 : 255);
+    }
+  }
   std::string error;
-  const PngImage source = picture();
-  ASSERT_TRUE(source.write(path("in.png"), error)) << error;
+  ASSERT_TRUE(source.write(dir / "in.png", error)) << error;
   ColorCoder coder;
-  std::vector<size_t> sizes;
+  size_t smallest = SIZE_MAX;
   for (const std::string method : {"0", "1", "2", "auto"}) {
-    SCOPED_TRACE(method);
-    ASSERT_EQ(bdi("encode -m " + method + " '" + path("in.png") + "' '" + path("out.bdi") + "'"), 0) << err;
-    const Bytes file = readBytes(path("out.bdi"));
+    ASSERT_EQ(bdi("encode -m " + method + " in.png out.bdi"), 0) << err;
+    const Bytes file = readBytes(dir / "out.bdi");
     BdiHeader header;
     ASSERT_TRUE(parseBdiFile(file, header, error)) << error;
-    EXPECT_EQ(header.width, 53);
-    EXPECT_EQ(header.height, 29);
-    if (method != "auto") {
-      EXPECT_EQ(header.method, std::stoi(method));
-      sizes.push_back(file.size());
-    } else {
-      for (size_t size : sizes) EXPECT_LE(file.size(), size);
-    }
+    EXPECT_TRUE(header.width == 53 && header.height == 29) << method;
+    // Auto, last, picks the smallest file of the three.
+    EXPECT_TRUE(method == "auto" ? file.size() == smallest : header.method == std::stoi(method)) << method;
+    smallest = std::min(smallest, file.size());
 
-    ASSERT_EQ(bdi("info '" + path("out.bdi") + "'"), 0) << err;
-    EXPECT_NE(out.find("width       53"), std::string::npos) << out;
-    EXPECT_NE(out.find("method      " + std::to_string(header.method)), std::string::npos) << out;
-
-    ASSERT_EQ(bdi("decode '" + path("out.bdi") + "' '" + path("out.png") + "'"), 0) << err;
+    ASSERT_EQ(bdi("info out.bdi"), 0) << err;
+    EXPECT_NE(out.find("width       53\n  height      29"), std::string::npos) << out;
+    ASSERT_EQ(bdi("decode out.bdi out.png"), 0) << err;
     PngImage decoded;
-    ASSERT_TRUE(decoded.read(path("out.png"), error)) << error;
-    for (int y = 0; y < 29; ++y) {
-      for (int x = 0; x < 53; ++x) {
-        const auto shown = ColorCoder::codeRgb(coder.code(source.at(x, y)));
-        ASSERT_EQ(decoded.at(x, y)[0], shown[0]) << x << "," << y;
-        ASSERT_EQ(decoded.at(x, y)[1], shown[1]) << x << "," << y;
-        ASSERT_EQ(decoded.at(x, y)[2], shown[2]) << x << "," << y;
-      }
+    ASSERT_TRUE(decoded.read(dir / "out.png", error)) << error;
+    for (int i = 0; i < 53 * 29; ++i) {
+      const auto shown = ColorCoder::codeRgb(coder.code(source.at(i % 53, i / 53)));
+      ASSERT_EQ(Bytes(decoded.at(i % 53, i / 53), decoded.at(i % 53, i / 53) + 3), Bytes(shown.begin(), shown.end()))
+          << method << ", pixel " << i;
     }
   }
 }
 
 TEST_F(ToolRun, KeyOptionsMapPixelsToTheKeyCode) {
-  std::string error;
   PngImage image(4, 1);
   image.set(0, 0, 255, 0, 255);
   image.set(1, 0, 9, 9, 9, 0);
   image.set(2, 0, 255, 28, 198);  // shows like code 248 but is not the key colour
   image.set(3, 0, 255, 255, 255);
-  ASSERT_TRUE(image.write(path("key.png"), error)) << error;
-  ASSERT_EQ(bdi("encode -m 0 -k 248 -c 255,0,255 '" + path("key.png") + "' '" + path("key.bdi") + "'"), 0) << err;
-  const Bytes file = readBytes(path("key.bdi"));
+  std::string error;
+  ASSERT_TRUE(image.write(dir / "key.png", error)) << error;
+  ASSERT_EQ(bdi("encode -m 0 -k 248 -c 255,0,255 key.png key.bdi"), 0) << err;
+  const Bytes file = readBytes(dir / "key.bdi");
   ASSERT_EQ(file.size(), 20u);
   EXPECT_EQ(file[16], 248);
   EXPECT_EQ(file[17], 248);
@@ -114,83 +95,95 @@ TEST_F(ToolRun, KeyOptionsMapPixelsToTheKeyCode) {
 }
 
 TEST_F(ToolRun, BadInputFailsClearlyAndWritesNothing) {
+  PngImage picture(3, 2);
   std::string error;
-  ASSERT_TRUE(picture().write(path("in.png"), error)) << error;
-  std::ofstream(path("junk.png")) << "junk";
-  std::ofstream(path("keep.bdi")) << "old";
+  ASSERT_TRUE(picture.write(dir / "in.png", error)) << error;
+  dir.write("junk.png", "junk");
+  dir.write("keep.bdi", "old");
+  const struct {
+    const char* args;
+    int status;
+    const char* message;
+  } cases[] = {{"encode missing.png keep.bdi", 1, "missing.png"},
+               {"encode junk.png keep.bdi", 1, "junk.png"},
+               {"encode -m 3 in.png keep.bdi", 1, "method"},
+               {"encode -k 256 in.png keep.bdi", 1, "key code"},
+               {"encode -c 1,2 -k 3 in.png keep.bdi", 1, "key colour"},
+               {"encode -c 1,2,3 in.png keep.bdi", 1, "-k"},
+               {"encode in.png no/dir/out.bdi", 1, "no/dir"},
+               {"", 2, "usage"},
+               {"frobnicate x", 2, "usage"}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(bdi(c.args), c.status) << c.args;
+    EXPECT_NE(err.find(c.message), std::string::npos) << c.args << ": " << err;
+  }
+  EXPECT_EQ(testsupport::readFile(dir / "keep.bdi"), "old");
 
-  EXPECT_EQ(bdi("encode '" + path("missing.png") + "' '" + path("keep.bdi") + "'"), 1);
-  EXPECT_NE(err.find("missing.png"), std::string::npos) << err;
-  EXPECT_EQ(bdi("encode '" + path("junk.png") + "' '" + path("keep.bdi") + "'"), 1);
-  EXPECT_NE(err.find("junk.png"), std::string::npos) << err;
-  EXPECT_EQ(bdi("encode -m 3 '" + path("in.png") + "' '" + path("keep.bdi") + "'"), 1);
-  EXPECT_NE(err.find("method"), std::string::npos) << err;
-  EXPECT_EQ(bdi("encode -k 256 '" + path("in.png") + "' '" + path("keep.bdi") + "'"), 1);
-  EXPECT_EQ(bdi("encode -c 1,2 -k 3 '" + path("in.png") + "' '" + path("keep.bdi") + "'"), 1);
-  EXPECT_EQ(bdi("encode -c 1,2,3 '" + path("in.png") + "' '" + path("keep.bdi") + "'"), 1);
-  EXPECT_EQ(readText("keep.bdi"), "old");
-  EXPECT_EQ(bdi("encode '" + path("in.png") + "' '" + path("no/dir/out.bdi") + "'"), 1);
-  EXPECT_EQ(bdi(""), 2);
-  EXPECT_EQ(bdi("frobnicate x"), 2);
-  EXPECT_NE(err.find("usage"), std::string::npos);
-
-  // A damaged BDI file is refused by decode and info, and no picture appears.
-  ASSERT_EQ(bdi("encode -m 1 '" + path("in.png") + "' '" + path("good.bdi") + "'"), 0) << err;
-  Bytes cut = readBytes(path("good.bdi"));
+  // Damaged files: decode refuses them and writes no picture; info shows the fields first. The
+  // 20-byte file asks for a 1000 x 1000 block that four run-length bytes cannot fill.
+  Bytes cut = makeBdiFile(3, 2, 1, {0x86, 7});
   cut.pop_back();
-  std::ofstream(path("cut.bdi"), std::ios::binary).write(reinterpret_cast<const char*>(cut.data()), cut.size());
-  EXPECT_EQ(bdi("decode '" + path("cut.bdi") + "' '" + path("cut.png") + "'"), 1);
-  EXPECT_NE(err.find("stored size"), std::string::npos) << err;
-  EXPECT_FALSE(fs::exists(path("cut.png")));
-  // info still shows the fields of a file that does not hold together.
-  EXPECT_EQ(bdi("info '" + path("cut.bdi") + "'"), 1);
-  EXPECT_NE(out.find("width       53"), std::string::npos) << out;
-  EXPECT_NE(err.find("stored size"), std::string::npos) << err;
-  std::ofstream(path("junk.bdi")) << std::string(40, 'x');
-  EXPECT_EQ(bdi("info '" + path("junk.bdi") + "'"), 1);
+  Bytes huge = makeBdiFile(1000, 1000, 1, {0xFF, 1, 0xFF, 2});
+  write("cut.bdi", cut);
+  write("huge.bdi", huge);
+  dir.write("junk.bdi", std::string(40, 'x'));
+  for (const char* name : {"cut", "huge", "junk"}) {
+    EXPECT_EQ(bdi(std::string("decode ") + name + ".bdi out.png"), 1) << name;
+    EXPECT_FALSE(fs::exists(dir / "out.png")) << name;
+    const std::string decodeError = err;
+    EXPECT_EQ(bdi(std::string("info ") + name + ".bdi"), 1) << name;
+    EXPECT_EQ(err, decodeError) << name;
+  }
   EXPECT_NE(err.find("magic"), std::string::npos) << err;
-  // Nothing but our files is left behind: no temporary files.
+  EXPECT_EQ(bdi("info cut.bdi"), 1);
+  EXPECT_NE(out.find("width       3"), std::string::npos) << out;
+  EXPECT_NE(err.find("stored size"), std::string::npos) << err;
+  EXPECT_EQ(bdi("info huge.bdi"), 1);
+  EXPECT_NE(err.find("pixel size 1000000 cannot come from 4 payload bytes"), std::string::npos) << err;
   for (const auto& entry : fs::directory_iterator(dir.path)) {
     EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos) << entry.path();
+  }
+}
+
+TEST_F(ToolRun, HelpPrintsTheUsageAndArtgenMakesItsFolder) {
+  for (const std::string tool : {BDI_TOOL, BDTABLES_TOOL, ARTGEN_TOOL}) {
+    EXPECT_EQ(run(tool, "--help"), 0) << tool;
+    EXPECT_EQ(out.rfind("usage: ", 0), 0u) << tool << ": " << out;
+    EXPECT_FALSE(fs::exists(dir / "--help")) << tool;
+  }
+  ASSERT_EQ(run(ARTGEN_TOOL, "new/art"), 0) << err;
+  for (const char* picture : {"tile02", "role", "fire", "tile04"}) {
+    PngImage image;
+    std::string error;
+    EXPECT_TRUE(image.read(dir / ("new/art/" + std::string(picture) + ".png"), error)) << error;
   }
 }
 
 TEST_F(ToolRun, FontBuilderTakesGlyphsFromTheHexFile) {
   // 'A' as an 8 x 16 glyph, U+6B63 (GBK D5 FD) as 16 x 16, U+4E00 (GBK D2 BB) narrow; rows
   // chosen so that a mirrored bit order shows.
-  std::ofstream(path("mini.hex")) << "0041:8001F000000000000000000000000000\n"
-                                  << "6B63:80000001FFFE0100" << std::string(48, '0') << "\n"
-                                  << "4E00:00000000000000FF0000000000000000\n";
-  ASSERT_EQ(run(FONTBUILDER_TOOL, "'" + path("mini.hex") + "' '" + path("mini.font") + "'"), 0) << err;
-  const Bytes font = readBytes(path("mini.font"));
+  dir.write("mini.hex", "0041:8001F000000000000000000000000000\n6B63:80000001FFFE0100" + std::string(48, '0') +
+                            "\n4E00:00000000000000FF0000000000000000\n");
+  ASSERT_EQ(run(FONTBUILDER_TOOL, "mini.hex mini.font"), 0) << err;
+  const Bytes font = readBytes(dir / "mini.font");
   ASSERT_EQ(font.size(), 12u + 32896u * 32u);
-  EXPECT_EQ(font[0], 0x46);
-  EXPECT_EQ(font[1], 0x47);
-  EXPECT_EQ(font[4], 16);
-  EXPECT_EQ(font[5], 16);
-  EXPECT_EQ(font[8] | font[9] << 8 | font[10] << 16 | font[11] << 24, 526336);
-  auto row = [&](size_t glyph, int r) { return font[12 + glyph * 32 + r * 2] | font[13 + glyph * 32 + r * 2] << 8; };
-  // The font has the leftmost pixel in bit 0, the hex file in the glyph's top bit.
-  EXPECT_EQ(row(0x41, 0), 0x01);
-  EXPECT_EQ(row(0x41, 1), 0x80);
-  EXPECT_EQ(row(0x41, 2), 0x0F);
-  const size_t zheng = 128 + (0xD5 - 0x80) * 256 + 0xFD;
-  EXPECT_EQ(row(zheng, 0), 0x0001);
-  EXPECT_EQ(row(zheng, 1), 0x8000);
-  EXPECT_EQ(row(zheng, 2), 0x7FFF);
-  EXPECT_EQ(row(zheng, 3), 0x0080);
-  const size_t yi = 128 + (0xD2 - 0x80) * 256 + 0xBB;
-  EXPECT_EQ(row(yi, 7), 0xFF);  // a narrow glyph stays at the left
-  // Glyphs the file lacks stay blank.
-  EXPECT_EQ(row(0x42, 6), 0);
+  EXPECT_EQ(Bytes(font.begin(), font.begin() + 6), (Bytes{0x46, 0x47, 0, 0, 16, 16}));
+  EXPECT_EQ(readLe32(&font[8]), 526336u);
+  const auto row = [&](size_t glyph, int r) { return readLe16(&font[12 + glyph * 32 + r * 2]); };
+  const uint32_t zheng = 128 + (0xD5 - 0x80) * 256 + 0xFD, yi = 128 + (0xD2 - 0x80) * 256 + 0xBB;
+  // Leftmost pixel in bit 0 of the font, in the top bit of the hex file; a narrow glyph stays
+  // at the left, and glyphs the file lacks stay blank.
+  const uint32_t rows[][3] = {{0x41, 0, 0x01},    {0x41, 1, 0x80},    {0x41, 2, 0x0F},
+                              {zheng, 0, 0x0001}, {zheng, 1, 0x8000}, {zheng, 2, 0x7FFF},
+                              {zheng, 3, 0x0080}, {yi, 7, 0xFF},      {0x42, 6, 0}};
+  for (const auto& r : rows) EXPECT_EQ(row(r[0], r[1]), r[2]) << "glyph " << r[0] << " row " << r[1];
 
-  EXPECT_EQ(run(FONTBUILDER_TOOL, "'" + path("none.hex") + "' '" + path("none.font") + "'"), 1);
-  EXPECT_NE(err.find("none.hex"), std::string::npos) << err;
-  EXPECT_FALSE(fs::exists(path("none.font")));
-  std::ofstream(path("bad.hex")) << "0041:00zz\n";
-  EXPECT_EQ(run(FONTBUILDER_TOOL, "'" + path("bad.hex") + "' '" + path("bad.font") + "'"), 1);
-  EXPECT_NE(err.find("bad.hex:1"), std::string::npos) << err;
-  EXPECT_FALSE(fs::exists(path("bad.font")));
+  dir.write("bad.hex", "0041:00zz\n");
+  for (const char* hex : {"none.hex", "bad.hex"}) {
+    EXPECT_EQ(run(FONTBUILDER_TOOL, std::string(hex) + " out.font"), 1) << hex;
+    EXPECT_NE(err.find(hex), std::string::npos) << err;
+    EXPECT_FALSE(fs::exists(dir / "out.font")) << hex;
+  }
 }
 
 }  // namespace

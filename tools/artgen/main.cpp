@@ -1,8 +1,12 @@
 // artgen: paints the demo's pictures as PNG files, reduced to the engine's 256 colours.
-//   artgen OUTPUT_DIR   writes tile02.png, role.png, fire.png and tile04.png there
+//   artgen OUTPUT_DIR   writes tile02.png, role.png, fire.png and tile04.png there, making the
+//                       folder (and its parents) when missing
 #include <cstdio>
+#include <cstring>
 #include <exception>
+#include <filesystem>
 #include <string>
+#include <system_error>
 
 #include "tools/artgen/Artwork.h"
 
@@ -20,9 +24,21 @@ bool save(const PngImage& image, const std::string& path) {
 }  // namespace
 
 static int run(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: artgen OUTPUT_DIR\n");
+  const char* const usage =
+      "usage: artgen OUTPUT_DIR\nPaints tile02.png, role.png, fire.png and tile04.png into OUTPUT_DIR.\n";
+  if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+    std::fputs(usage, stdout);
+    return 0;
+  }
+  if (argc != 2 || argv[1][0] == '\0' || argv[1][0] == '-') {
+    std::fputs(usage, stderr);
     return 2;
+  }
+  std::error_code error;
+  std::filesystem::create_directories(argv[1], error);
+  if (error) {
+    std::fprintf(stderr, "artgen: cannot create %s: %s\n", argv[1], error.message().c_str());
+    return 1;
   }
   const std::string dir = std::string(argv[1]) + "/";
   const Rgb black{0, 0, 0};

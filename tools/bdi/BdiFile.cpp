@@ -1,36 +1,12 @@
 #include "tools/bdi/BdiFile.h"
 
-#include "render/BdiDecoders.h"
-
-namespace {
-
-void put16(std::vector<uint8_t>& out, uint32_t v) {
-  out.push_back(static_cast<uint8_t>(v));
-  out.push_back(static_cast<uint8_t>(v >> 8));
-}
-
-void put32(std::vector<uint8_t>& out, uint32_t v) {
-  put16(out, v & 0xFFFF);
-  put16(out, v >> 16);
-}
-
-uint32_t get16(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8);
-}
-
-uint32_t get32(const uint8_t* p) {
-  return get16(p) | (get16(p + 2) << 16);
-}
-
-}  // namespace
-
-const char* BdiHeader::methodName(int method) {
+const char* bdiMethodName(int method) {
   switch (method) {
-    case kStored:
+    case BdiHeader::kStored:
       return "stored";
-    case kRle:
+    case BdiHeader::kRunLength:
       return "run-length";
-    case kLzss:
+    case BdiHeader::kLzss:
       return "LZSS";
     default:
       return "unknown";
@@ -38,55 +14,46 @@ const char* BdiHeader::methodName(int method) {
 }
 
 std::vector<uint8_t> makeBdiFile(uint16_t width, uint16_t height, uint8_t method, const std::vector<uint8_t>& payload) {
-  std::vector<uint8_t> file;
-  file.reserve(BdiHeader::kSize + payload.size());
-  put16(file, BdiHeader::kMagic);
-  file.push_back(0);
-  file.push_back(method);
-  put16(file, width);
-  put16(file, height);
-  put32(file, static_cast<uint32_t>(payload.size()));
-  put32(file, static_cast<uint32_t>(width) * height);
+  BdiHeader header;
+  header.method = method;
+  header.width = width;
+  header.height = height;
+  header.storedSize = static_cast<uint32_t>(payload.size());
+  header.pixelSize = static_cast<uint32_t>(width) * height;
+  std::vector<uint8_t> file(BdiHeader::kSize);
+  header.write(file.data());
   file.insert(file.end(), payload.begin(), payload.end());
   return file;
 }
 
-bool readBdiHeader(const std::vector<uint8_t>& file, BdiHeader& header, std::string& error) {
-  if (file.size() < BdiHeader::kSize) {
-    error = "too short for a BDI header (" + std::to_string(file.size()) + " bytes)";
-    return false;
-  }
-  const uint8_t* p = file.data();
-  if (get16(p) != BdiHeader::kMagic) {
-    error = "not a BDI file (bad magic)";
-    return false;
-  }
-  header.method = p[3];
-  header.width = static_cast<uint16_t>(get16(p + 4));
-  header.height = static_cast<uint16_t>(get16(p + 6));
-  header.storedSize = get32(p + 8);
-  header.pixelSize = get32(p + 12);
-  return true;
-}
-
 bool parseBdiFile(const std::vector<uint8_t>& file, BdiHeader& header, std::string& error) {
-  if (!readBdiHeader(file, header, error)) {
-    return false;
+  switch (checkBdiFile(file.data(), file.size(), header)) {
+    case BdiCheck::Ok:
+      return true;
+    case BdiCheck::TooShort:
+      error = "too short for a BDI header (" + std::to_string(file.size()) + " bytes)";
+      return false;
+    case BdiCheck::BadMagic:
+      error = "not a BDI file (bad magic)";
+      return false;
+    case BdiCheck::StoredSizeMismatch:
+      error = "stored size " + std::to_string(header.storedSize) + " does not match the file's " +
+              std::to_string(file.size() - BdiHeader::kSize) + " payload bytes";
+      return false;
+    case BdiCheck::BlockTooSmall:
+      error = "pixel size " + std::to_string(header.pixelSize) + " is less than " + std::to_string(header.width) +
+              " x " + std::to_string(header.height);
+      return false;
+    case BdiCheck::BlockTooLarge:
+      error = "pixel size " + std::to_string(header.pixelSize) + " cannot come from " +
+              std::to_string(header.storedSize) + " payload bytes (" + bdiMethodName(header.method) +
+              " yields at most " + std::to_string(largestBdiBlock(header.method, header.storedSize)) + ")";
+      return false;
+    case BdiCheck::UnknownMethod:
+      error = "unknown coding method " + std::to_string(header.method);
+      return false;
   }
-  if (header.method > BdiHeader::kLzss) {
-    error = "unknown coding method " + std::to_string(header.method);
-    return false;
-  }
-  if (header.storedSize != file.size() - BdiHeader::kSize) {
-    error = "stored size " + std::to_string(header.storedSize) + " does not match the file's " +
-            std::to_string(file.size() - BdiHeader::kSize) + " payload bytes";
-    return false;
-  }
-  if (header.pixelSize != static_cast<uint32_t>(header.width) * header.height) {
-    error = "pixel size " + std::to_string(header.pixelSize) + " is not width x height";
-    return false;
-  }
-  return true;
+  return false;
 }
 
 bool decodeBdiFile(const std::vector<uint8_t>& file, std::vector<uint8_t>& codes, std::string& error) {
@@ -95,13 +62,6 @@ bool decodeBdiFile(const std::vector<uint8_t>& file, std::vector<uint8_t>& codes
     return false;
   }
   codes.assign(header.pixelSize, 0);
-  const uint8_t* payload = file.data() + BdiHeader::kSize;
-  switch (header.method) {
-    case BdiHeader::kStored:
-      return copyRaw(payload, header.storedSize, codes.data(), header.pixelSize);
-    case BdiHeader::kRle:
-      return decodeRle(payload, header.storedSize, codes.data(), header.pixelSize);
-    default:
-      return decodeLzss(payload, header.storedSize, codes.data(), header.pixelSize);
-  }
+  return decodeBdiPayload(header.method, file.data() + BdiHeader::kSize, header.storedSize, codes.data(),
+                          header.pixelSize);
 }

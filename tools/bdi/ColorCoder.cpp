@@ -2,27 +2,8 @@
 
 #include "render/BlendTables.h"
 
-namespace {
-
-// The channel reading that nearestColorCode measures distances with.
-int red8(uint32_t v) {
-  return static_cast<int>(v >> 8);
-}
-int green8(uint32_t v) {
-  return static_cast<int>((v >> 3) & 0xFF);
-}
-int blue8(uint32_t v) {
-  return static_cast<int>((v & 0x1F) << 3);
-}
-
-}  // namespace
-
-uint16_t ColorCoder::pack565(uint8_t r, uint8_t g, uint8_t b) {
-  return static_cast<uint16_t>(((r & 0xF8) << 8) | ((g & 0xFC) << 3) | (b >> 3));
-}
-
 std::array<uint8_t, 3> ColorCoder::codeRgb(uint8_t code) {
-  const uint32_t word = code * 0x101u;
+  const uint32_t word = codeWord(code);
   const uint32_t r5 = word >> 11;
   const uint32_t g6 = (word >> 5) & 0x3F;
   const uint32_t b5 = word & 0x1F;
@@ -49,32 +30,10 @@ uint8_t ColorCoder::code(const uint8_t* rgba) {
   if (isKeyed(rgba)) {
     return static_cast<uint8_t>(keyCode_);
   }
-  const uint16_t word = pack565(rgba[0], rgba[1], rgba[2]);
+  const uint32_t word = pack565(rgba[0], rgba[1], rgba[2]);
   int16_t& known = memo_[word];
   if (known < 0) {
-    const uint8_t nearest = nearestColorCode(word);
-    known = (hasKey() && nearest == keyCode_) ? nearestAvoidingKey(word) : nearest;
+    known = hasKey() ? nearestColorCodeAvoiding(word, static_cast<uint8_t>(keyCode_)) : nearestColorCode(word);
   }
   return static_cast<uint8_t>(known);
-}
-
-// The same search as nearestColorCode with the key code left out (ties to the lowest code).
-uint8_t ColorCoder::nearestAvoidingKey(uint16_t word) {
-  int bestDistance = 1 << 30;
-  int best = 0;
-  for (int i = 0; i < 256; ++i) {
-    if (i == keyCode_) {
-      continue;
-    }
-    const uint32_t w = static_cast<uint32_t>(i) * 0x101u;
-    const int db = blue8(w) - blue8(word);
-    const int dg = green8(w) - green8(word);
-    const int dr = red8(w) - red8(word);
-    const int distance = db * db + dg * dg + dr * dr;
-    if (distance < bestDistance) {
-      bestDistance = distance;
-      best = i;
-    }
-  }
-  return static_cast<uint8_t>(best);
 }

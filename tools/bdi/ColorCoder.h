@@ -13,8 +13,6 @@
 // code takes the nearest other code instead, so the sprite's shape is exactly the keyed area.
 class ColorCoder {
 public:
-  // RGB565 word of an 8-bit colour, dropping the low bits of each channel.
-  static uint16_t pack565(uint8_t r, uint8_t g, uint8_t b);
   // The colour the display shows for code: its word c * 0x101 with each field widened to 8 bits.
   static std::array<uint8_t, 3> codeRgb(uint8_t code);
 
@@ -27,12 +25,10 @@ public:
   uint8_t code(const uint8_t* rgba);
 
 private:
-  uint8_t nearestAvoidingKey(uint16_t word);
-
   int keyCode_ = -1;
   bool keyTransparent_ = false;
   bool hasKeyColor_ = false;
   std::array<uint8_t, 3> keyColor_{};
-  // Memo of the code of each RGB565 word (-1: not computed yet); a search costs 256 distances.
+  // Memo of the code of each RGB565 word (-1: not computed yet).
   std::vector<int16_t> memo_ = std::vector<int16_t>(65536, -1);
 };

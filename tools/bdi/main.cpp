@@ -21,8 +21,8 @@ namespace {
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 
-void printUsage() {
-  std::fprintf(stderr,
+void printUsage(std::FILE* to = stderr) {
+  std::fprintf(to,
                "usage: bdi encode [-m 0|1|2|auto] [-k CODE [-c R,G,B]] input.png output.bdi\n"
                "       bdi decode input.bdi output.png\n"
                "       bdi info input.bdi\n"
@@ -165,7 +165,7 @@ int encodeCommand(const std::vector<std::string>& args) {
     return fail(error);
   }
   std::printf("%s: %d x %d, %s, %zu -> %zu bytes\n", files[1].c_str(), image.width(), image.height(),
-              BdiHeader::methodName(chosen), codes.size(), payload.size());
+              bdiMethodName(chosen), codes.size(), payload.size());
   return 0;
 }
 
@@ -211,11 +211,13 @@ int infoCommand(const std::vector<std::string>& args) {
     return fail(error);
   }
   BdiHeader header;
-  if (!readBdiHeader(file, header, error)) {
+  const bool valid = parseBdiFile(file, header, error);
+  if (file.size() < BdiHeader::kSize || header.magic != BdiHeader::kMagic) {
     return fail(args[0] + ": " + error);
   }
+  // The fields are shown even when they do not fit together, then what is wrong with them.
   std::printf("%s: BDI image\n", args[0].c_str());
-  std::printf("  method      %d (%s)\n", header.method, BdiHeader::methodName(header.method));
+  std::printf("  method      %d (%s)\n", header.method, bdiMethodName(header.method));
   std::printf("  width       %u\n", header.width);
   std::printf("  height      %u\n", header.height);
   std::printf("  storedSize  %u\n", header.storedSize);
@@ -223,12 +225,7 @@ int infoCommand(const std::vector<std::string>& args) {
   if (header.pixelSize != 0) {
     std::printf("  ratio       %.1f%%\n", 100.0 * header.storedSize / header.pixelSize);
   }
-  // The fields are shown even when they do not fit together; the engine would refuse the file
-  // or, with a pixel size other than width x height, draw from a block of the wrong size.
-  if (!parseBdiFile(file, header, error)) {
-    return fail(args[0] + ": " + error);
-  }
-  return 0;
+  return valid ? 0 : fail(args[0] + ": " + error);
 }
 
 }  // namespace
@@ -239,6 +236,10 @@ static int run(int argc, char** argv) {
     return kExitUsage;
   }
   const std::string command = argv[1];
+  if (command == "--help" || command == "-h") {
+    printUsage(stdout);
+    return 0;
+  }
   const std::vector<std::string> args(argv + 2, argv + argc);
   if (command == "encode") {
     return encodeCommand(args);

@@ -15,19 +15,17 @@
 
 namespace {
 
-std::vector<char> tableFileImage() {
-  std::vector<char> image(kBlendTableFileSize);
-  std::memcpy(image.data() + kAlphaTableOffset, alphaTable, sizeof alphaTable);
-  std::memcpy(image.data() + kAddTableOffset, addTable, sizeof addTable);
-  std::memcpy(image.data() + kSubTableOffset, subTable, sizeof subTable);
-  std::memcpy(image.data() + kGreyTableOffset, greyTable, sizeof greyTable);
-  return image;
+void printUsage(std::FILE* to) {
+  std::fprintf(to,
+               "usage: bdtables OUTPUT\n"
+               "Writes the computed blend tables (%u bytes) to OUTPUT, e.g. data/bdi.dat.\n",
+               static_cast<unsigned>(kBlendTableFileSize));
 }
 
-bool writeFile(const std::string& path, const std::vector<char>& bytes) {
+bool writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
   std::ofstream out(path, std::ios::out | std::ios::binary | std::ios::trunc);
   if (!out) return false;
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   out.close();
   return !out.fail();
 }
@@ -35,18 +33,20 @@ bool writeFile(const std::string& path, const std::vector<char>& bytes) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2 || argv[1][0] == '\0') {
-    std::fprintf(stderr,
-                 "usage: bdtables OUTPUT\n"
-                 "Writes the computed blend tables (%u bytes) to OUTPUT, e.g. data/bdi.dat.\n",
-                 static_cast<unsigned>(kBlendTableFileSize));
+  if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+    printUsage(stdout);
+    return 0;
+  }
+  if (argc != 2 || argv[1][0] == '\0' || argv[1][0] == '-') {
+    printUsage(stderr);
     return 2;
   }
   const std::string output = argv[1];
   const std::string temporary = output + ".tmp";
 
   computeBlendTables();
-  const std::vector<char> image = tableFileImage();
+  std::vector<uint8_t> image(kBlendTableFileSize);
+  storeBlendTables(image.data());
 
   errno = 0;
   if (!writeFile(temporary, image)) {
