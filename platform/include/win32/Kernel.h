@@ -15,6 +15,9 @@ BOOL WINAPI QueryPerformanceFrequency(LARGE_INTEGER* lpFrequency);
 DWORD WINAPI GetTickCount(void);
 void WINAPI Sleep(DWORD dwMilliseconds);
 
+// The running process's number (on POSIX systems platform/posix/Process.cpp).
+DWORD WINAPI GetCurrentProcessId(void);
+
 // The program's own module for a null name; any other name gives null.
 HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName);
 
