@@ -8,15 +8,15 @@
 
 #include "win32/Types.h"
 
+// The running process's number (on POSIX systems platform/posix/Process.cpp).
+DWORD WINAPI GetCurrentProcessId(void);
+
 BOOL WINAPI QueryPerformanceCounter(LARGE_INTEGER* lpPerformanceCount);
 BOOL WINAPI QueryPerformanceFrequency(LARGE_INTEGER* lpFrequency);
 
 // Milliseconds since the platform started, from the same clock as the counter.
 DWORD WINAPI GetTickCount(void);
 void WINAPI Sleep(DWORD dwMilliseconds);
-
-// The running process's number (on POSIX systems platform/posix/Process.cpp).
-DWORD WINAPI GetCurrentProcessId(void);
 
 // The program's own module for a null name; any other name gives null.
 HMODULE WINAPI GetModuleHandleA(LPCSTR lpModuleName);
