@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <set>
 #include <vector>
 
 #include "packer/NativePath.h"
@@ -34,7 +35,7 @@ public:
 
   bool enterDirectory(const PackRecord&, const std::string& name) override {
     Opened directory{destDir + name, false, false};
-    directory.shown = !refused(name, directory.path, false);
+    directory.shown = !refused(name, directory.path, GetFileAttributesA(directory.path.c_str()), false);
     if (directory.shown) {
       report("Unpacking Directory :" + directory.path + " ...\n");
       // Its result is not looked at: a directory that exists already is as good as a new one.
@@ -56,9 +57,11 @@ public:
 
   bool visitFile(const PackRecord& record, const std::string& name) override {
     std::string path = destDir + name;
-    if (!refused(name, path, true)) {
+    DWORD found = GetFileAttributesA(path.c_str());
+    if (!refused(name, path, found, true)) {
       report("Unpacked File :" + path + " ...\n");
-      bool written = write(path, record);
+      // A pipe or device where the file goes could block the run or swallow the bytes.
+      bool written = (found == INVALID_FILE_ATTRIBUTES || (found & FILE_ATTRIBUTE_DEVICE) == 0) && write(path, record);
       report("Unpacked File :" + path + (written ? " ok\n" : " Failed!\n"));
       count(written, filesWritten);
     }
@@ -85,16 +88,17 @@ private:
   }
 
   // Refuses an entry, with its line: a name that could reach outside destDir; a link (or
-  // junction) on the way below destDir, or where the entry goes, through which it would be
-  // written somewhere else; or a file that is the archive being read.
-  bool refused(const std::string& name, const std::string& path, bool file) {
+  // junction) on the way below destDir, or where the entry goes (found: what is there now),
+  // through which it would be written somewhere else; or a file that is the archive being read.
+  bool refused(const std::string& name, const std::string& path, DWORD found, bool file) {
+    bool exists = found != INVALID_FILE_ATTRIBUTES;
     std::string line;
     FileIdentity identity;
     if (!isSafeEntryName(name)) {
       line = "Refused Unsafe Name :" + printable(name);
-    } else if (linkOnTheWay(name)) {
+    } else if ((exists && (found & FILE_ATTRIBUTE_REPARSE_POINT) != 0) || linkAbove(name)) {
       line = "Refused Link In The Way :" + path;
-    } else if (file && fileIdentity(nativePath(path), identity) && identity == archive.identity()) {
+    } else if (file && exists && fileIdentity(nativePath(path), identity) && identity == archive.identity()) {
       line = "Refused To Overwrite The Pack File :" + path;
     } else {
       return false;
@@ -104,23 +108,25 @@ private:
     return true;
   }
 
-  bool linkOnTheWay(const std::string& name) const {
-    for (size_t end = name.find_first_of("\\/");; end = name.find_first_of("\\/", end + 1)) {
-      if (hasAttribute(destDir + name.substr(0, end), FILE_ATTRIBUTE_REPARSE_POINT)) {
-        return true;
-      }
-      if (end == std::string::npos) {
-        return false;
+  // Each directory on the way is asked once a run; the unpacker itself never makes a link.
+  bool linkAbove(const std::string& name) {
+    for (size_t end = name.find_first_of("\\/"); end != std::string::npos; end = name.find_first_of("\\/", end + 1)) {
+      std::string above = destDir + name.substr(0, end);
+      if (clean.count(above) == 0) {
+        if (hasAttribute(above, FILE_ATTRIBUTE_REPARSE_POINT)) {
+          return true;
+        }
+        clean.insert(above);
       }
     }
+    return false;
   }
 
   // The data are read before the file is opened, so a failed read cuts nothing short; a file
   // that could not be written whole is removed rather than left short under its own name.
   bool write(const std::string& path, const PackRecord& record) {
     uint8_t* block = unpackBlock.get(record.size);
-    // A pipe or device where the file goes could block the run or swallow the bytes.
-    if (!block || !archive.read(record.offset, block, record.size) || hasAttribute(path, FILE_ATTRIBUTE_DEVICE)) {
+    if (!block || !archive.read(record.offset, block, record.size)) {
       return false;
     }
     std::ofstream out(nativePath(path), std::ios::binary | std::ios::trunc);
@@ -139,6 +145,7 @@ private:
   const RegularFile& archive;
   const std::string& destDir;
   std::vector<Opened> opened;
+  std::set<std::string> clean;  // directories on the way found to be no link
 };
 
 }  // namespace

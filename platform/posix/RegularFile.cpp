@@ -35,9 +35,7 @@ bool RegularFile::open(const std::string& path) {
     return false;
   }
   struct stat info;
-  int flags = fcntl(fd, F_GETFL);
-  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0 || flags < 0 ||
-      fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size < 0 || fcntl(fd, F_SETFL, 0) != 0) {
     ::close(fd);
     return false;
   }
