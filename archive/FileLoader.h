@@ -14,9 +14,9 @@ public:
   explicit FileLoader(FileSource* source);
   virtual ~FileLoader() {}
 
-  // On true, buffer holds exactly the file's bytes. False when the file does not open, is
-  // 2 GiB or more, cannot be allocated or is not delivered whole; a file that does not open
-  // leaves the buffer untouched.
+  // On true, buffer holds exactly the file's bytes. False when the file does not open or is
+  // not a regular file (a pipe would block the read for ever), is 2 GiB or more, cannot be
+  // allocated or is not delivered whole; a file that does not open leaves the buffer untouched.
   bool readFile(const std::string& name, ByteBuffer& buffer);
   // On true, block is a new[] block of size bytes owned by the caller (release with delete[]).
   // On false the caller owns nothing: block is untouched when the file does not open, null

@@ -7,6 +7,7 @@
 
 #include "archive/ByteBuffer.h"
 #include "archive/PackFormat.h"
+#include "archive/PackWalk.h"
 
 namespace {
 
@@ -18,6 +19,33 @@ bool nameLess(const PackEntry& a, const PackEntry& b) {
   return a.name < b.name;
 }
 
+// One entry for every record the walk meets; file data are only stepped over.
+class EntryCollector : public PackWalk::Visitor {
+public:
+  explicit EntryCollector(std::vector<PackEntry>& entries) : entries(entries) {}
+
+  bool enterDirectory(const PackRecord& record, const std::string& name) override {
+    add(record, name, PackRecord::kDirectory);
+    return true;
+  }
+  bool visitFile(const PackRecord& record, const std::string& name) override {
+    add(record, name, PackRecord::kFile);
+    return true;
+  }
+
+private:
+  void add(const PackRecord& record, const std::string& name, uint32_t flags) {
+    PackEntry entry;
+    entry.name = name;
+    entry.flags = static_cast<int32_t>(flags);
+    entry.offset = static_cast<int32_t>(record.offset);
+    entry.size = static_cast<int32_t>(record.size);
+    entries.push_back(std::move(entry));
+  }
+
+  std::vector<PackEntry>& entries;
+};
+
 }  // namespace
 
 PackArchive::~PackArchive() {
@@ -26,25 +54,11 @@ PackArchive::~PackArchive() {
 
 bool PackArchive::open(const std::string& path) {
   close();
-  // A stream left failed by an earlier archive must not make this one look damaged.
-  stream.clear();
-  stream.open(path, std::ios::in | std::ios::binary);
-  if (!stream.is_open()) {
-    stream.setstate(std::ios::failbit);
+  if (!stream.open(path)) {
     return false;
   }
-  stream.seekg(0, std::ios::end);
-  std::streamoff end = stream.tellg();
-  stream.seekg(0, std::ios::beg);
-  if (!stream || end < 0) {
-    close();
-    return false;
-  }
-  length = static_cast<uint64_t>(end);
-  streamPosition = 0;
-
   uint8_t image[PackHeader::kLength];
-  if (!readAt(0, image, PackHeader::kLength)) {
+  if (!stream.read(0, image, PackHeader::kLength)) {
     close();
     return false;
   }
@@ -57,11 +71,10 @@ bool PackArchive::open(const std::string& path) {
   fileCount = header.fileCount;
   // The header's counts size the directory; they are not trusted beyond what the file can hold.
   uint64_t expected = static_cast<uint64_t>(directoryCount) + fileCount;
-  entries.reserve(static_cast<size_t>(std::min({expected, length / kRecord, uint64_t{1} << 20})));
+  entries.reserve(static_cast<size_t>(std::min({expected, stream.size() / kRecord, uint64_t{1} << 20})));
 
   uint8_t root[PackRecord::kLength];
-  walkPosition = PackHeader::kLength + kRecord;
-  if (!readAt(PackHeader::kLength, root, kRecord) || !readDirectory(root)) {
+  if (!stream.read(PackHeader::kLength, root, kRecord) || !readDirectory(root)) {
     close();
     return false;
   }
@@ -70,101 +83,14 @@ bool PackArchive::open(const std::string& path) {
 }
 
 bool PackArchive::close() {
-  if (stream.is_open()) {
-    stream.close();
-  }
+  stream.close();
   entries.clear();
-  walk.clear();
-  length = 0;
   return true;
 }
 
-// Reads bytes at position. The stream is sought only when it does not already stand there, so
-// the records of one directory are read as one sequential run however much data they describe.
-bool PackArchive::readAt(uint64_t position, uint8_t* into, uint64_t count) {
-  if (position > length || count > length - position) {
-    return false;
-  }
-  if (streamPosition != position) {
-    stream.clear();
-    stream.seekg(static_cast<std::streamoff>(position), std::ios::beg);
-    if (!stream) {
-      return false;
-    }
-  }
-  stream.read(reinterpret_cast<char*>(into), static_cast<std::streamsize>(count));
-  if (static_cast<uint64_t>(stream.gcount()) != count) {
-    streamPosition = length + 1;  // unknown: seek before the next read
-    return false;
-  }
-  streamPosition = position + count;
-  return true;
-}
-
-bool PackArchive::visit(const uint8_t* image) {
-  PackRecord record = PackRecord::read(image);
-  if (!record.nameTerminated()) {
-    return false;
-  }
-  PackEntry entry;
-  entry.name = record.nameString();
-  entry.offset = static_cast<int32_t>(record.offset);
-  entry.size = static_cast<int32_t>(record.size);
-  if (record.isDirectory()) {
-    entry.flags = static_cast<int32_t>(PackRecord::kDirectory);
-    entries.push_back(std::move(entry));
-    // The file records come first and the walk goes on behind them; a count the rest of the
-    // archive cannot hold is damage.
-    uint64_t files = record.fileCount();
-    if (files * kRecord > length - walkPosition) {
-      return false;
-    }
-    WalkFrame frame;
-    frame.nextRecord = walkPosition;
-    frame.filesLeft = record.fileCount();
-    frame.subdirectoriesLeft = record.subdirectoryCount();
-    walkPosition += files * kRecord;
-    walk.push_back(frame);
-    return true;
-  }
-  // Any flags but 16 make a file. Its data lie next in the walk; they are stepped over, never
-  // read, and must not run past the end of the archive.
-  if (record.size > length - walkPosition) {
-    return false;
-  }
-  walkPosition += record.size;
-  entry.flags = static_cast<int32_t>(PackRecord::kFile);
-  entries.push_back(std::move(entry));
-  return true;
-}
-
-// Depth first: a directory's file records in order (a directory record among them is walked
-// where it stands), then its subdirectory records. The directories being walked are kept on an
-// explicit stack, so a hostile archive nesting thousands of levels deep costs heap, bounded by
-// the records it really holds, never the call stack.
 bool PackArchive::readDirectory(const uint8_t* record) {
-  walk.clear();
-  bool sound = visit(record);
-  while (sound && !walk.empty()) {
-    WalkFrame& top = walk.back();
-    uint8_t next[PackRecord::kLength];
-    if (top.filesLeft > 0) {
-      --top.filesLeft;
-      sound = readAt(top.nextRecord, next, kRecord);
-      top.nextRecord += kRecord;
-    } else if (top.subdirectoriesLeft > 0) {
-      --top.subdirectoriesLeft;
-      sound = readAt(walkPosition, next, kRecord);
-      walkPosition += kRecord;
-    } else {
-      walk.pop_back();
-      continue;
-    }
-    // visit may push a frame; top is not touched after this.
-    sound = sound && visit(next);
-  }
-  walk.clear();
-  return sound;
+  EntryCollector collector(entries);
+  return PackWalk::walk(stream, record, PackWalk::Rules(), collector) == PackWalk::Result::complete;
 }
 
 int32_t PackArchive::findEntry(const std::string& name) const {
@@ -194,8 +120,8 @@ int32_t PackArchive::findEntry(const std::string& name) const {
 }
 
 // Finds a file entry whose bytes lie wholly inside the archive.
-bool PackArchive::locate(const std::string& name, uint64_t& offset, int32_t& size) {
-  if (!stream.is_open()) {
+bool PackArchive::locate(const std::string& name, uint64_t& offset, int32_t& size) const {
+  if (!stream.isOpen()) {
     return false;
   }
   int32_t index = findEntry(name);
@@ -208,7 +134,7 @@ bool PackArchive::locate(const std::string& name, uint64_t& offset, int32_t& siz
   }
   uint64_t start = static_cast<uint32_t>(entry.offset);
   uint64_t count = static_cast<uint32_t>(entry.size);
-  if (start > length || count > length - start) {
+  if (start > stream.size() || count > stream.size() - start) {
     return false;
   }
   offset = start;
@@ -216,29 +142,15 @@ bool PackArchive::locate(const std::string& name, uint64_t& offset, int32_t& siz
   return true;
 }
 
-bool PackArchive::seekData(uint64_t offset) {
-  // A short read earlier leaves the stream failed; each read starts afresh.
-  stream.clear();
-  stream.seekg(static_cast<std::streamoff>(offset), std::ios::beg);
-  return static_cast<bool>(stream);
-}
-
 bool PackArchive::readFile(const std::string& name, ByteBuffer& buffer) {
   uint64_t offset = 0;
   int32_t count = 0;
-  if (!locate(name, offset, count) || !seekData(offset)) {
+  if (!locate(name, offset, count) || !buffer.resize(count)) {
     return false;
   }
-  if (!buffer.resize(count)) {
-    return false;
-  }
-  if (count == 0) {
-    return true;
-  }
-  stream.read(reinterpret_cast<char*>(buffer.data), count);
-  if (stream.gcount() != count) {
-    // Keep only what arrived; the caller sees false.
-    buffer.resize(static_cast<int32_t>(stream.gcount()));
+  if (!stream.read(offset, buffer.data, static_cast<uint64_t>(count))) {
+    // No unread tail is handed out; the caller sees false.
+    buffer.resize(0);
     return false;
   }
   return true;
@@ -251,22 +163,15 @@ bool PackArchive::readFile(const std::string& name, uint8_t*& block, int32_t& si
     return false;
   }
   size = count;
-  block = nullptr;
-  if (!seekData(offset)) {
-    return false;
-  }
   block = new (std::nothrow) uint8_t[static_cast<size_t>(count)];
   if (!block) {
     return false;
   }
-  if (count > 0) {
-    stream.read(reinterpret_cast<char*>(block), count);
-    if (stream.gcount() != count) {
-      // The caller owns a block only on success.
-      delete[] block;
-      block = nullptr;
-      return false;
-    }
+  if (!stream.read(offset, block, static_cast<uint64_t>(count))) {
+    // The caller owns a block only on success.
+    delete[] block;
+    block = nullptr;
+    return false;
   }
   return true;
 }

@@ -1,6 +1,7 @@
 // Reading every file of a tree out of our pack archive against PhysicsFS reading the same tree
 // out of a stored (uncompressed) zip, plus the cost of opening a 10,000-entry archive.
-// The trees, the archives and the zip are generated here, in a temporary folder.
+// The trees and the zip are generated here, in a temporary folder; the archives are laid out by
+// the tests' archive builder.
 #include <benchmark/benchmark.h>
 
 #include <zlib.h>
@@ -19,8 +20,9 @@
 #include <physfs.h>
 
 #include "archive/ByteBuffer.h"
+#include "archive/LittleEndian.h"
 #include "archive/PackArchive.h"
-#include "archive/PackFormat.h"
+#include "tests/archive/ArchiveImage.h"
 
 namespace {
 
@@ -78,64 +80,36 @@ BenchDir makeTree(int totalFiles, int filesPerDir, uint64_t totalBytes) {
   return root;
 }
 
-// --- A minimal pack writer, laid out as the packer lays archives out -----------------------
-
-void writeRecord(std::ofstream& out, const std::string& name, uint32_t flags, uint32_t offset, uint32_t size) {
-  PackRecord record;
-  record.setName(name);
-  record.flags = flags;
-  record.offset = offset;
-  record.size = size;
-  uint8_t image[PackRecord::kLength];
-  record.write(image);
-  out.write(reinterpret_cast<char*>(image), sizeof image);
-}
-
-void writeBlock(std::ofstream& out, const BenchDir& dir, const std::string& fullName, uint32_t& offset,
-                uint32_t& dirCount, uint32_t& fileCount, std::vector<std::string>& names) {
-  ++dirCount;
-  writeRecord(out, fullName, PackRecord::kDirectory, offset,
-              static_cast<uint32_t>(dir.dirs.size()) | static_cast<uint32_t>(dir.files.size()) << 16);
-  offset += PackRecord::kLength * (1 + static_cast<uint32_t>(dir.files.size()));
-  for (const BenchFile& file : dir.files) {
-    writeRecord(out, fullName + "\\" + file.name, PackRecord::kFile, offset, file.size);
-    offset += file.size;
-    names.push_back(fullName + "\\" + file.name);
-  }
-  for (const BenchFile& file : dir.files) {
-    std::string bytes = fileBytes(file);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    ++fileCount;
-  }
-  for (const BenchDir& sub : dir.dirs) {
-    writeBlock(out, sub, fullName + "\\" + sub.name, offset, dirCount, fileCount, names);
-  }
-}
-
+// The pack archive of the tree, laid out by the tests' archive builder; gives the stored names.
 std::vector<std::string> writePack(const BenchDir& root, const std::string& path) {
-  std::ofstream out(path, std::ios::binary);
-  uint8_t image[PackHeader::kLength] = {};
-  out.write(reinterpret_cast<char*>(image), sizeof image);
-  uint32_t offset = PackHeader::kLength;
-  PackHeader header;
   std::vector<std::string> names;
-  writeBlock(out, root, root.name, offset, header.directoryCount, header.fileCount, names);
-  header.write(image);
-  out.seekp(0);
-  out.write(reinterpret_cast<char*>(image), sizeof image);
+  auto convert = [&names](const BenchDir& dir, const std::string& fullName, auto& self) -> archivetest::Dir {
+    archivetest::Dir converted{fullName, {}, {}};
+    for (const BenchFile& file : dir.files) {
+      converted.files.push_back({fullName + "\\" + file.name, fileBytes(file)});
+      names.push_back(converted.files.back().name);
+    }
+    for (const BenchDir& sub : dir.dirs) {
+      converted.dirs.push_back(self(sub, fullName + "\\" + sub.name, self));
+    }
+    return converted;
+  };
+  archivetest::writeFile(path, archivetest::archiveImage(convert(root, root.name, convert)));
   return names;
 }
 
 // --- A minimal stored zip writer ---------------------------------------------------------
 
 void put16(std::string& out, uint32_t v) {
-  out.push_back(static_cast<char>(v));
-  out.push_back(static_cast<char>(v >> 8));
+  uint8_t bytes[2];
+  writeLe16(bytes, static_cast<uint16_t>(v));
+  out.append(reinterpret_cast<const char*>(bytes), sizeof bytes);
 }
 
 void put32(std::string& out, uint32_t v) {
-  put16(out, v & 0xFFFF);
-  put16(out, v >> 16);
+  uint8_t bytes[4];
+  writeLe32(bytes, v);
+  out.append(reinterpret_cast<const char*>(bytes), sizeof bytes);
 }
 
 void collectZip(const BenchDir& dir, const std::string& prefix, std::ofstream& out, uint32_t& offset,

@@ -12,23 +12,18 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static const std::string path = "/tmp/brumal-pack-fuzz-" + std::to_string(::getpid()) + ".pak";
   FILE* file = std::fopen(path.c_str(), "wb");
-  if (!file) {
-    return 0;
-  }
+  if (!file) return 0;
   std::fwrite(data, 1, size, file);
   std::fclose(file);
 
   PackArchive archive;
   if (archive.open(path)) {
     ByteBuffer buffer;
-    for (size_t i = 0; i < archive.entries.size(); ++i) {
-      const std::string name = archive.entries[i].name;
-      archive.readFile(name, buffer);
+    for (const PackEntry& entry : archive.entries) {
+      archive.readFile(entry.name, buffer);
       uint8_t* block = nullptr;
       int32_t blockSize = 0;
-      if (archive.readFile(name, block, blockSize)) {
-        delete[] block;
-      }
+      if (archive.readFile(entry.name, block, blockSize)) delete[] block;
     }
     archive.findEntry(std::string(reinterpret_cast<const char*>(data), size < 200 ? size : 200));
   }

@@ -18,11 +18,19 @@ int listArchive(const std::string& packedFile, const std::string& listFile) {
     std::printf("Failed To Created List File!\n");
     return 0;
   }
+  // The list is written whole before anything is printed, so a list file that could not be
+  // written (a full disk) never comes with the lines of a run that listed.
+  for (const PackEntry& entry : archive.entries) {
+    list << entry.name << '\n';
+  }
+  list.close();
+  if (list.fail()) {
+    std::printf("Failed To Write List File!\n");
+    return 1;
+  }
   std::printf("All File And Directorys count=%d\n", static_cast<int>(archive.entries.size()));
   for (const PackEntry& entry : archive.entries) {
     std::printf("%s\n", entry.name.c_str());
-    list << entry.name << std::endl;
   }
-  list.close();
   return 1;
 }

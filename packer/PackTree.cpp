@@ -2,19 +2,22 @@
 
 #include <windows.h>
 
-#include <fstream>
+#include <algorithm>
 
 #include "packer/NativePath.h"
 
-uint64_t fileSize(const std::string& path) {
-  std::ifstream in(nativePath(path), std::ios::binary);
-  if (!in.is_open()) {
-    return kUnreadableFile;
-  }
-  in.seekg(0, std::ios::end);
-  std::streamoff end = in.tellg();
-  return end < 0 ? kUnreadableFile : static_cast<uint64_t>(end);
+namespace {
+
+// A name that is no name on Windows: a backslash would be read as a separator (a file called
+// "..\secret" would stand for "../secret"), and control characters are refused there.
+bool unsafeName(const std::string& name) {
+  return std::any_of(name.begin(), name.end(), [](char c) {
+    unsigned char byte = static_cast<unsigned char>(c);
+    return byte == '\\' || byte < 0x20 || byte == 0x7F;
+  });
 }
+
+}  // namespace
 
 std::string PackTree::recordNameOf(const std::string& path) const {
   std::string name = path;
@@ -22,17 +25,48 @@ std::string PackTree::recordNameOf(const std::string& path) const {
   return name;
 }
 
-PackTree::Result PackTree::scan(const std::string& packDir, const PackLimits& chosenLimits) {
+PackTree::Result PackTree::scan(const std::string& packDir, const PackLimits& chosenLimits, const FileIdentity& skip) {
   limits = chosenLimits;
+  skipped = skip;
+  parents.clear();
   root = Directory();
   root.path = packDir;
   problemPath.clear();
   archiveLength = PackHeader::kLength;
+  FileIdentity identity;
+  if (fileIdentity(nativePath(packDir), identity)) {
+    parents.push_back(identity);
+  }
   Result result = scanDirectory(root);
-  if (result == Result::ok && !root.packed) {
+  if (result == Result::ok && root.entry != Entry::packed) {
     return Result::rootNotListed;
   }
   return result;
+}
+
+PackTree::Result PackTree::addFile(Directory& directory, const std::string& name, const std::string& path) {
+  File file;
+  file.path = path;
+  file.recordName = recordNameOf(path);
+  if (unsafeName(name)) {
+    file.entry = Entry::unsafeName;
+  } else {
+    // Opened without waiting, so a pipe or device is refused rather than read.
+    RegularFile opened;
+    if (opened.open(nativePath(path))) {
+      if (opened.identity() == skipped) {
+        return Result::ok;
+      }
+      file.size = opened.size();
+      file.entry = Entry::packed;
+      if (file.recordName.size() > limits.maxNameLength) {
+        problemPath = path;
+        return Result::nameTooLong;
+      }
+    }
+  }
+  directory.files.push_back(std::move(file));
+  return Result::ok;
 }
 
 // Lists one directory, then descends into its subdirectories. The listing is closed before
@@ -50,44 +84,33 @@ PackTree::Result PackTree::scanDirectory(Directory& directory) {
     problemPath = directory.path;
     return Result::nameTooLong;
   }
-  directory.packed = true;
+  directory.entry = Entry::packed;
+  Result result = Result::ok;
   do {
     std::string name = found.cFileName;
     if (name == "." || name == "..") {
       continue;
     }
     std::string path = directory.path + "\\" + name;
-    DWORD attributes = GetFileAttributesA(path.c_str());
+    DWORD attributes = unsafeName(name) ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
       Directory subdirectory;
       subdirectory.path = path;
-      subdirectory.link = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
       directory.subdirectories.push_back(std::move(subdirectory));
-      continue;
+    } else {
+      result = addFile(directory, name, path);
     }
-    File file;
-    file.path = path;
-    // A pipe or device could block a read for ever or never end; only files are opened.
-    bool device = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DEVICE) != 0;
-    file.size = device ? kUnreadableFile : fileSize(path);
-    file.packed = file.size != kUnreadableFile;
-    if (file.packed) {
-      file.recordName = recordNameOf(path);
-      if (file.recordName.size() > limits.maxNameLength) {
-        FindClose(find);
-        problemPath = path;
-        return Result::nameTooLong;
-      }
-    }
-    directory.files.push_back(std::move(file));
-  } while (FindNextFileA(find, &found));
+  } while (result == Result::ok && FindNextFileA(find, &found));
   FindClose(find);
+  if (result != Result::ok) {
+    return result;
+  }
 
   // This directory's own block: its record, its file records and their data.
   uint64_t files = 0;
   archiveLength += PackRecord::kLength;
   for (const File& file : directory.files) {
-    if (!file.packed) {
+    if (file.entry != Entry::packed) {
       continue;
     }
     ++files;
@@ -105,16 +128,27 @@ PackTree::Result PackTree::scanDirectory(Directory& directory) {
   }
   directory.packedFileCount = static_cast<uint16_t>(files);
 
+  // Links to directories are followed like directories; only one that leads back to a directory
+  // on the current path is left out, so no loop of links can make the scan run for ever.
   uint64_t subdirectories = 0;
   for (Directory& subdirectory : directory.subdirectories) {
-    if (subdirectory.link) {
+    FileIdentity identity;
+    bool known = fileIdentity(nativePath(subdirectory.path), identity);
+    if (known && std::find(parents.begin(), parents.end(), identity) != parents.end()) {
+      subdirectory.entry = Entry::loop;
       continue;
     }
-    Result result = scanDirectory(subdirectory);
+    if (known) {
+      parents.push_back(identity);
+    }
+    result = scanDirectory(subdirectory);
     if (result != Result::ok) {
       return result;
     }
-    if (subdirectory.packed) {
+    if (known) {
+      parents.pop_back();
+    }
+    if (subdirectory.entry == Entry::packed) {
       ++subdirectories;
     }
   }

@@ -5,13 +5,7 @@
 #include <vector>
 
 #include "archive/PackFormat.h"
-
-// Returned by fileSize for a file that cannot be opened.
-constexpr uint64_t kUnreadableFile = UINT64_MAX;
-
-// Opens the file at path (backslashes allowed), takes its length from a seek to its end and
-// closes it again; kUnreadableFile when it cannot be opened.
-uint64_t fileSize(const std::string& path);
+#include "platform/RegularFile.h"
 
 // What the format can hold; tests lower the limits to reach the edges with small trees.
 struct PackLimits {
@@ -25,18 +19,25 @@ struct PackLimits {
 // out, and refuse a tree the format cannot hold before it writes a single record.
 class PackTree {
 public:
+  // Why an entry of a listing is in the archive or not.
+  enum class Entry {
+    packed,
+    unreadable,  // a file that cannot be opened as a regular file, or a directory that cannot be listed
+    unsafeName,  // a name no Windows directory can hold: a backslash or a control character
+    loop,        // a directory (through a link or junction) that is one of its own parents
+  };
+
   struct File {
     std::string path;        // full path as listed, letters as on disk: what is opened
     std::string recordName;  // the lowered full path that the record stores
     uint64_t size = 0;       // length when listed
-    bool packed = false;     // false: cannot be read, left out of the archive
+    Entry entry = Entry::unreadable;
   };
 
   struct Directory {
     std::string path;
     std::string recordName;
-    bool packed = false;                    // false: cannot be listed, or a link; left out of the archive
-    bool link = false;                      // a link to a directory: never followed, so no link makes a loop
+    Entry entry = Entry::unreadable;
     std::vector<File> files;                // in listing order, left-out ones included
     std::vector<Directory> subdirectories;  // in listing order, left-out ones included
     uint16_t packedFileCount = 0;
@@ -45,9 +46,11 @@ public:
 
   enum class Result { ok, rootNotListed, nameTooLong, tooManyEntries, tooLarge };
 
-  // Lists packDir and everything below it. On a result other than ok, problemPath names the
-  // path that broke a limit and the tree is incomplete.
-  Result scan(const std::string& packDir, const PackLimits& limits = PackLimits());
+  // Lists packDir and everything below it, leaving out the file whose identity is skip (the
+  // archive being written). On a result other than ok, problemPath names the path that broke a
+  // limit and the tree is incomplete.
+  Result scan(const std::string& packDir, const PackLimits& limits = PackLimits(),
+              const FileIdentity& skip = FileIdentity());
 
   // The clear line that explains a failed scan (empty for ok and rootNotListed).
   std::string problemMessage(Result result) const;
@@ -58,7 +61,10 @@ public:
 
 private:
   Result scanDirectory(Directory& directory);
+  Result addFile(Directory& directory, const std::string& name, const std::string& path);
   std::string recordNameOf(const std::string& path) const;
 
   PackLimits limits;
+  FileIdentity skipped;
+  std::vector<FileIdentity> parents;  // the directories on the path being listed, the root first
 };

@@ -1,7 +1,9 @@
 #include "packer/Packing.h"
 
+#include <windows.h>
+
 #include <algorithm>
-#include <cstring>
+#include <cstdio>
 #include <fstream>
 
 #include "archive/PackFormat.h"
@@ -43,36 +45,34 @@ PackRecord recordFor(const std::string& name, uint32_t flags) {
   return record;
 }
 
-// Copies one listed file's bytes; false only when memory for them cannot be obtained. The
-// record already promises file.size bytes, so exactly that many are written whatever happens.
+// Copies one listed file's bytes. The record already promises file.size bytes, so exactly that
+// many are written whatever happens; a file that is no longer the regular file of that length
+// that was listed gets zeros. False when the run cannot go on: memory for the bytes cannot be
+// obtained, or the archive cannot be written.
 bool copyFile(std::ostream& out, const PackTree::File& file) {
-  std::ifstream in(nativePath(file.path), std::ios::binary);
   report("Packing File: " + file.recordName + " ...\n");
-  uint64_t length = kUnreadableFile;
-  if (in.is_open()) {
-    in.seekg(0, std::ios::end);
-    std::streamoff end = in.tellg();
-    in.seekg(0, std::ios::beg);
-    length = end < 0 ? kUnreadableFile : static_cast<uint64_t>(end);
+  RegularFile in;
+  uint8_t* block = nullptr;
+  bool whole = in.open(nativePath(file.path)) && in.size() == file.size;
+  if (whole) {
+    block = copyBlock.get(file.size);
+    if (!block) {
+      return false;
+    }
+    whole = in.read(0, block, file.size);
   }
-  if (length != file.size) {
+  if (whole) {
+    out.write(reinterpret_cast<const char*>(block), static_cast<std::streamsize>(file.size));
+  } else {
     writeZeros(out, file.size);
     contentsChanged = true;
+  }
+  // Only bytes that reached the archive file count as packed.
+  out.flush();
+  if (!whole || !out) {
     report("Packed File: " + file.recordName + " Failed!\n");
-    return true;
+    return static_cast<bool>(out);
   }
-  uint8_t* block = copyBlock.get(length);
-  if (!block) {
-    return false;
-  }
-  in.read(reinterpret_cast<char*>(block), static_cast<std::streamsize>(length));
-  if (static_cast<uint64_t>(in.gcount()) != length) {
-    writeZeros(out, file.size);
-    contentsChanged = true;
-    report("Packed File: " + file.recordName + " Failed!\n");
-    return true;
-  }
-  out.write(reinterpret_cast<const char*>(block), static_cast<std::streamsize>(length));
   report("Packed File: " + file.recordName + " OK!\n");
   ++filesPacked;
   return true;
@@ -102,34 +102,31 @@ bool packDirectory(std::ostream& out, const PackTree::Directory& directory, uint
   // take no record and no offset.
   runningOffset += PackRecord::kLength * static_cast<uint32_t>(directory.packedFileCount);
   for (const PackTree::File& file : directory.files) {
-    if (!file.packed) {
-      continue;
+    if (file.entry == PackTree::Entry::packed) {
+      PackRecord fileRecord = recordFor(file.recordName, PackRecord::kFile);
+      fileRecord.offset = runningOffset;
+      fileRecord.size = static_cast<uint32_t>(file.size);
+      runningOffset += fileRecord.size;
+      writeRecord(out, fileRecord);
     }
-    PackRecord fileRecord = recordFor(file.recordName, PackRecord::kFile);
-    fileRecord.offset = runningOffset;
-    fileRecord.size = static_cast<uint32_t>(file.size);
-    runningOffset += fileRecord.size;
-    writeRecord(out, fileRecord);
   }
 
   // The data, in the same order.
   for (const PackTree::File& file : directory.files) {
-    if (!file.packed) {
-      std::string name = file.path;
-      PackRecord::lowerName(name);
-      report("Packing File: " + name + " ...\n");
-      report("Packed File: " + name + " Failed!\n");
-      continue;
-    }
-    if (!copyFile(out, file)) {
+    if (file.entry == PackTree::Entry::unsafeName) {
+      report("Skipped Unsafe Name:" + printable(file.path) + "\n");
+    } else if (file.entry != PackTree::Entry::packed) {
+      report("Packing File: " + file.recordName + " ...\n");
+      report("Packed File: " + file.recordName + " Failed!\n");
+    } else if (!copyFile(out, file)) {
       return false;
     }
   }
 
   for (const PackTree::Directory& subdirectory : directory.subdirectories) {
-    if (subdirectory.link) {
-      report("Skipped Directory Link:" + subdirectory.path + "\n");
-    } else if (!subdirectory.packed) {
+    if (subdirectory.entry == PackTree::Entry::loop) {
+      report("Skipped Directory Loop:" + subdirectory.path + "\n");
+    } else if (subdirectory.entry != PackTree::Entry::packed) {
       report("Packing Directory:" + subdirectory.path + " ...\n");
       report("Packing Directory:" + subdirectory.path + " Failed!\n");
     } else if (!packDirectory(out, subdirectory, runningOffset)) {
@@ -142,8 +139,12 @@ bool packDirectory(std::ostream& out, const PackTree::Directory& directory, uint
   return true;
 }
 
+// The archive is written under a temporary name beside its own and takes that name only once it
+// is complete: a failed, refused or killed run leaves an earlier archive as it was, and at most
+// a file named as a temporary of this process.
 bool packArchive(const std::string& packDir, const std::string& packedFile, const PackLimits& limits) {
-  std::ofstream out(nativePath(packedFile), std::ios::binary | std::ios::trunc);
+  const std::string temporary = packedFile + ".tmp-" + std::to_string(GetCurrentProcessId());
+  std::ofstream out(nativePath(temporary), std::ios::binary | std::ios::trunc);
   if (!out.is_open()) {
     return false;
   }
@@ -156,33 +157,36 @@ bool packArchive(const std::string& packDir, const std::string& packedFile, cons
   header.write(image);
   out.write(reinterpret_cast<const char*>(image), sizeof image);
 
+  // The archive being written is never packed into itself.
+  FileIdentity archive;
+  fileIdentity(nativePath(temporary), archive);
   PackTree tree;
-  PackTree::Result scanned = tree.scan(packDir, limits);
+  PackTree::Result scanned = tree.scan(packDir, limits, archive);
+  bool packed = false;
   if (scanned == PackTree::Result::rootNotListed) {
     report("Packing Directory:" + packDir + " ...\n");
-    return false;
-  }
-  if (scanned != PackTree::Result::ok) {
-    // Refused before any record is written: the archive is the header with zero counts.
+  } else if (scanned != PackTree::Result::ok) {
+    // Refused before any record is written.
     report(tree.problemMessage(scanned));
-    return false;
+  } else {
+    uint32_t runningOffset = PackHeader::kLength;
+    packed = packDirectory(out, tree.root, runningOffset) && !contentsChanged;
   }
-
-  uint32_t runningOffset = PackHeader::kLength;
-  bool packed = packDirectory(out, tree.root, runningOffset) && !contentsChanged;
   if (packed) {
     header.directoryCount = directoriesPacked;
     header.fileCount = filesPacked;
     header.write(image);
-    if (out.good()) {
-      out.seekp(0, std::ios::beg);
-      out.write(reinterpret_cast<const char*>(image), sizeof image);
-    }
+    out.seekp(0, std::ios::beg);
+    out.write(reinterpret_cast<const char*>(image), sizeof image);
   }
   out.close();
-  if (out.fail()) {
+  bool written =
+      !out.fail() && (!packed || MoveFileExA(temporary.c_str(), packedFile.c_str(), MOVEFILE_REPLACE_EXISTING));
+  if (!written) {
     report("Failed To Write Pack File:" + packedFile + "\n");
-    return false;
   }
-  return packed;
+  if (!packed || !written) {
+    std::remove(nativePath(temporary).c_str());
+  }
+  return packed && written;
 }

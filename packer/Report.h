@@ -5,3 +5,7 @@
 // Writes text to standard output exactly as given: no formatting is applied, so a path holding
 // "%" prints literally. Every progress line of the packer goes through here.
 void report(const std::string& text);
+
+// A name as it may be shown: each control character (below 0x20, and 0x7F) becomes "?", so a
+// hostile name cannot act on the terminal it is printed to.
+std::string printable(std::string name);

@@ -2,144 +2,151 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <fstream>
+#include <set>
 #include <vector>
 
 #include "packer/NativePath.h"
 #include "packer/Report.h"
 #include "packer/ScratchBlock.h"
+#include "platform/RegularFile.h"
 
 namespace {
 
-constexpr uint64_t kRecord = PackRecord::kLength;
-
 ScratchBlock unpackBlock;
 
-bool stopAtDamage(UnpackWalk& walk) {
-  if (!walk.damaged) {
-    walk.damaged = true;
-    report("Damaged Or Truncated Pack File!\n");
-  }
-  return false;
+// The first walk only reads: a damaged archive is found before anything is created.
+class Checker : public PackWalk::Visitor {
+public:
+  bool enterDirectory(const PackRecord&, const std::string&) override { return true; }
+  bool visitFile(const PackRecord&, const std::string&) override { return true; }
+};
+
+bool hasAttribute(const std::string& path, DWORD attribute) {
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & attribute) != 0;
 }
 
-// Reads count bytes of records at the walk's position, all of them or none.
-bool readRecords(std::istream& in, UnpackWalk& walk, uint8_t* into, uint64_t count) {
-  if (walk.position > walk.archiveLength || count > walk.archiveLength - walk.position) {
-    return false;
-  }
-  in.clear();
-  in.seekg(static_cast<std::streamoff>(walk.position), std::ios::beg);
-  in.read(reinterpret_cast<char*>(into), static_cast<std::streamsize>(count));
-  if (static_cast<uint64_t>(in.gcount()) != count) {
-    return false;
-  }
-  walk.position += count;
-  return true;
-}
+// The second walk creates: directories as it enters them, each file from its record.
+class Unpacker : public PackWalk::Visitor {
+public:
+  Unpacker(const RegularFile& archive, const std::string& destDir) : archive(archive), destDir(destDir) {}
 
-void reportRefused(const std::string& name) {
-  report("Refused Unsafe Name :" + name + "\n");
-}
-
-bool unpackDirectory(std::istream& in, const PackRecord& record, const std::string& name, const std::string& destDir,
-                     UnpackWalk& walk) {
-  if (walk.depth >= UnpackWalk::kMaxDepth) {
-    return stopAtDamage(walk);
-  }
-  bool act = !walk.checkOnly;
-  bool safe = isSafeEntryName(name);
-  std::string path = destDir + name;
-  if (act && safe) {
-    report("Unpacking Directory :" + path + " ...\n");
-  } else if (act) {
-    reportRefused(name);
-  }
-
-  // The file records come before the directory is made: a record list cut short creates
-  // nothing.
-  uint64_t files = record.fileCount();
-  if (files * kRecord > walk.archiveLength - walk.position) {
-    return stopAtDamage(walk);
-  }
-  std::vector<uint8_t> fileRecords(static_cast<size_t>(files * kRecord));
-  if (files > 0 && !readRecords(in, walk, fileRecords.data(), files * kRecord)) {
-    return stopAtDamage(walk);
-  }
-  if (act && safe) {
-    // Not examined: a directory that exists already is fine, and one that cannot be made
-    // shows in its files' failure lines.
-    CreateDirectoryA(path.c_str(), nullptr);
-  }
-
-  ++walk.depth;
-  for (uint64_t i = 0; i < files && !walk.damaged; ++i) {
-    unpackRecord(in, PackRecord::read(&fileRecords[static_cast<size_t>(i * kRecord)]), destDir, walk);
-  }
-  for (uint32_t i = 0; i < record.subdirectoryCount() && !walk.damaged; ++i) {
-    uint8_t image[PackRecord::kLength];
-    if (!readRecords(in, walk, image, kRecord)) {
-      stopAtDamage(walk);
-      break;
+  bool enterDirectory(const PackRecord&, const std::string& name) override {
+    Opened directory{destDir + name, false, false};
+    directory.shown = !refused(name, directory.path, GetFileAttributesA(directory.path.c_str()), false);
+    if (directory.shown) {
+      report("Unpacking Directory :" + directory.path + " ...\n");
+      // Its result is not looked at: a directory that exists already is as good as a new one.
+      CreateDirectoryA(directory.path.c_str(), nullptr);
+      directory.made = hasAttribute(directory.path, FILE_ATTRIBUTE_DIRECTORY);
+      count(directory.made, directoriesWritten);
     }
-    unpackRecord(in, PackRecord::read(image), destDir, walk);
-  }
-  --walk.depth;
-  if (walk.damaged) {
-    return false;
-  }
-  if (act && safe) {
-    report("Unpacking Directory :" + path + " OK!\n");
-  }
-  return true;
-}
-
-bool unpackFile(std::istream& in, const PackRecord& record, const std::string& name, const std::string& destDir,
-                UnpackWalk& walk) {
-  // The data must lie inside the archive, both where the record says and where the walk steps
-  // over them; in a sound archive the two are the same place.
-  uint64_t offset = record.offset;
-  uint64_t size = record.size;
-  if (offset > walk.archiveLength || size > walk.archiveLength - offset || size > walk.archiveLength - walk.position) {
-    return stopAtDamage(walk);
-  }
-  walk.position += size;
-  if (walk.checkOnly) {
-    return true;
-  }
-  if (!isSafeEntryName(name)) {
-    reportRefused(name);
+    opened.push_back(directory);
     return true;
   }
 
-  std::string path = destDir + name;
-  report("Unpacked File :" + path + " ...\n");
-  std::ofstream out(nativePath(path), std::ios::binary | std::ios::trunc);
-  if (!out.is_open()) {
-    report("Unpacked File :" + path + " Failed!\n");
+  void leaveDirectory() override {
+    const Opened& directory = opened.back();
+    if (directory.shown) {
+      report("Unpacking Directory :" + directory.path + (directory.made ? " OK!\n" : " Failed!\n"));
+    }
+    opened.pop_back();
+  }
+
+  bool visitFile(const PackRecord& record, const std::string& name) override {
+    std::string path = destDir + name;
+    DWORD found = GetFileAttributesA(path.c_str());
+    if (!refused(name, path, found, true)) {
+      report("Unpacked File :" + path + " ...\n");
+      // A pipe or device where the file goes could block the run or swallow the bytes.
+      bool written = (found == INVALID_FILE_ATTRIBUTES || (found & FILE_ATTRIBUTE_DEVICE) == 0) && write(path, record);
+      report("Unpacked File :" + path + (written ? " ok\n" : " Failed!\n"));
+      count(written, filesWritten);
+    }
     return true;
   }
-  uint8_t* block = unpackBlock.get(size);
-  if (!block) {
-    report("Unpacked File :" + path + " Failed!\n");
+
+  uint32_t filesWritten = 0;
+  uint32_t directoriesWritten = 0;
+  bool complete = true;
+
+private:
+  struct Opened {
+    std::string path;
+    bool shown;  // its progress line was printed
+    bool made;   // it exists now
+  };
+
+  void count(bool written, uint32_t& counter) {
+    if (written) {
+      ++counter;
+    } else {
+      complete = false;
+    }
+  }
+
+  // Refuses an entry, with its line: a name that could reach outside destDir; a link (or
+  // junction) on the way below destDir, or where the entry goes (found: what is there now),
+  // through which it would be written somewhere else; or a file that is the archive being read.
+  bool refused(const std::string& name, const std::string& path, DWORD found, bool file) {
+    bool exists = found != INVALID_FILE_ATTRIBUTES;
+    std::string line;
+    FileIdentity identity;
+    if (!isSafeEntryName(name)) {
+      line = "Refused Unsafe Name :" + printable(name);
+    } else if ((exists && (found & FILE_ATTRIBUTE_REPARSE_POINT) != 0) || linkAbove(name)) {
+      line = "Refused Link In The Way :" + path;
+    } else if (file && exists && fileIdentity(nativePath(path), identity) && identity == archive.identity()) {
+      line = "Refused To Overwrite The Pack File :" + path;
+    } else {
+      return false;
+    }
+    report(line + "\n");
+    complete = false;
+    return true;
+  }
+
+  // Each directory on the way is asked once a run; the unpacker itself never makes a link.
+  bool linkAbove(const std::string& name) {
+    for (size_t end = name.find_first_of("\\/"); end != std::string::npos; end = name.find_first_of("\\/", end + 1)) {
+      std::string above = destDir + name.substr(0, end);
+      if (clean.count(above) == 0) {
+        if (hasAttribute(above, FILE_ATTRIBUTE_REPARSE_POINT)) {
+          return true;
+        }
+        clean.insert(above);
+      }
+    }
     return false;
   }
-  in.clear();
-  in.seekg(static_cast<std::streamoff>(offset), std::ios::beg);
-  in.read(reinterpret_cast<char*>(block), static_cast<std::streamsize>(size));
-  if (static_cast<uint64_t>(in.gcount()) != size) {
-    report("Unpacked File :" + path + " Failed!\n");
-    return stopAtDamage(walk);
-  }
-  out.write(reinterpret_cast<const char*>(block), static_cast<std::streamsize>(size));
-  out.close();
-  if (out.fail()) {
-    report("Unpacked File :" + path + " Failed!\n");
+
+  // The data are read before the file is opened, so a failed read cuts nothing short; a file
+  // that could not be written whole is removed rather than left short under its own name.
+  bool write(const std::string& path, const PackRecord& record) {
+    uint8_t* block = unpackBlock.get(record.size);
+    if (!block || !archive.read(record.offset, block, record.size)) {
+      return false;
+    }
+    std::ofstream out(nativePath(path), std::ios::binary | std::ios::trunc);
+    if (!out.is_open()) {
+      return false;
+    }
+    out.write(reinterpret_cast<const char*>(block), static_cast<std::streamsize>(record.size));
+    out.close();
+    if (out.fail()) {
+      std::remove(nativePath(path).c_str());
+      return false;
+    }
     return true;
   }
-  report("Unpacked File :" + path + " ok\n");
-  return true;
-}
+
+  const RegularFile& archive;
+  const std::string& destDir;
+  std::vector<Opened> opened;
+  std::set<std::string> clean;  // directories on the way found to be no link
+};
 
 }  // namespace
 
@@ -149,6 +156,11 @@ bool isSafeEntryName(const std::string& name) {
   }
   if (name.size() >= 2 && name[1] == ':') {
     return false;
+  }
+  for (char c : name) {
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+      return false;
+    }
   }
   size_t start = 0;
   while (start <= name.size()) {
@@ -174,62 +186,25 @@ bool isSafeEntryName(const std::string& name) {
   return true;
 }
 
-bool unpackRecord(std::istream& in, const PackRecord& record, const std::string& destDir, UnpackWalk& walk) {
-  if (walk.damaged) {
-    return false;
+UnpackResult unpackArchive(const std::string& packedFile, const std::string& destDir, uint32_t& filesWritten,
+                           uint32_t& directoriesWritten) {
+  RegularFile in;
+  uint8_t header[PackHeader::kLength];
+  if (!in.open(nativePath(packedFile)) || !in.read(0, header, sizeof header) ||
+      PackHeader::read(header).magic != PackHeader::kMagic) {
+    return UnpackResult::failed;
   }
-  if (!record.nameTerminated()) {
-    return stopAtDamage(walk);
+  uint8_t root[PackRecord::kLength];
+  Checker checker;
+  Unpacker unpacker(in, destDir);
+  if (!in.read(PackHeader::kLength, root, sizeof root) ||
+      PackWalk::walk(in, root, kUnpackRules, checker) != PackWalk::Result::complete) {
+    report("Damaged Or Truncated Pack File!\n");
+    return UnpackResult::failed;
   }
-  std::string name = record.nameString();
-  if (record.isDirectory()) {
-    return unpackDirectory(in, record, name, destDir, walk);
-  }
-  return unpackFile(in, record, name, destDir, walk);
-}
-
-bool unpackArchive(const std::string& packedFile, const std::string& destDir, uint32_t& fileCount,
-                   uint32_t& directoryCount) {
-  std::ifstream in(nativePath(packedFile), std::ios::binary);
-  if (!in.is_open()) {
-    return false;
-  }
-  in.seekg(0, std::ios::end);
-  std::streamoff end = in.tellg();
-  if (end < 0) {
-    return false;
-  }
-  UnpackWalk walk;
-  walk.archiveLength = static_cast<uint64_t>(end);
-
-  uint8_t headerImage[PackHeader::kLength];
-  if (!readRecords(in, walk, headerImage, PackHeader::kLength)) {
-    return false;
-  }
-  PackHeader header = PackHeader::read(headerImage);
-  if (header.magic != PackHeader::kMagic) {
-    return false;
-  }
-  uint8_t rootImage[PackRecord::kLength];
-  if (!readRecords(in, walk, rootImage, kRecord)) {
-    return stopAtDamage(walk);
-  }
-  PackRecord root = PackRecord::read(rootImage);
-  const uint64_t afterRoot = walk.position;
-
-  // First a walk that only reads and checks, then the one that creates.
-  walk.checkOnly = true;
-  unpackRecord(in, root, destDir, walk);
-  if (walk.damaged) {
-    return false;
-  }
-  walk.checkOnly = false;
-  walk.position = afterRoot;
-  bool unpacked = unpackRecord(in, root, destDir, walk);
-  if (!unpacked || walk.damaged) {
-    return false;
-  }
-  fileCount = header.fileCount;
-  directoryCount = header.directoryCount;
-  return true;
+  // Should the archive change between the walks, what the second cannot reach is not written.
+  bool walked = PackWalk::walk(in, root, kUnpackRules, unpacker) == PackWalk::Result::complete;
+  filesWritten = unpacker.filesWritten;
+  directoriesWritten = unpacker.directoriesWritten;
+  return walked && unpacker.complete ? UnpackResult::unpacked : UnpackResult::incomplete;
 }

@@ -49,11 +49,14 @@ int main(int argc, char** argv) {
       std::printf("Failed !!!\n");
     }
   } else if (command == "-u") {
-    uint32_t fileCount = 0;
-    uint32_t directoryCount = 0;
-    if (unpackArchive(argv[2], argv[3], fileCount, directoryCount)) {
-      std::printf("File Count=%d\nDir Count=%d\n", static_cast<int>(fileCount), static_cast<int>(directoryCount));
-    } else {
+    // The counts are of what was written; a run that left anything out ends with its failure line.
+    uint32_t files = 0;
+    uint32_t directories = 0;
+    UnpackResult result = unpackArchive(argv[2], argv[3], files, directories);
+    if (result != UnpackResult::failed) {
+      std::printf("File Count=%d\nDir Count=%d\n", static_cast<int>(files), static_cast<int>(directories));
+    }
+    if (result != UnpackResult::unpacked) {
       std::printf("Failed!!!\n");
     }
   } else if (command == "-l") {

@@ -2,8 +2,9 @@
 # Builds the Windows programs (packer.exe, demo.exe) with mingw-w64 into build-windows/ and checks
 # them under Wine:
 #   build            both programs statically linked, without warnings, importing system DLLs only
-#   packer-golden    the packer's golden cases, run by the Linux packer and by packer.exe: standard
-#                    output (CRLF read as LF), exit statuses and every file left behind
+#   packer-golden    the packer's golden cases (tests/packer/golden-cases.txt), run by the Linux
+#                    packer and by packer.exe: standard output (CRLF read as LF), exit statuses
+#                    and the files left behind
 #   packer-cross     archives of the same trees from both programs are byte-identical, and each
 #                    program lists and unpacks the other's archive
 #   demo-windowed    demo.exe in a window on a 16-bit X screen: the scene is on screen, Escape ends
@@ -14,9 +15,10 @@
 #   scripts/windows-check.sh [--linux-build DIR] [--record-golden] [STEP...]
 #
 # The Linux build (default build/, or $BRUMAL_LINUX_BUILD) provides the Linux packer, the demo's
-# data set and the headless frames the screenshots are compared with; its targets packer, demo and
-# demo_data are brought up to date first. --record-golden rewrites tests/windows/packer-golden from
-# the Linux packer, and packer.exe's own goldens where its directory order differs (review them).
+# data set, the golden cases' runner and the headless frames the screenshots are compared with; its
+# targets packer, demo, demo_data and PackerGoldenTest are brought up to date first.
+# --record-golden rewrites the outputs in tests/packer/golden-cases.txt from the Linux packer, and
+# packer.exe's own where they differ (review the change).
 # The script starts its own X servers and Wine prefix and stops them at the end. Needs: g++-mingw-w64-x86-64-posix, wine, wine64, xvfb, xdotool, imagemagick
 # (scripts/install-deps.sh windows).
 set -uo pipefail
@@ -30,7 +32,7 @@ while [ $# -gt 0 ]; do
   case $1 in
     --linux-build) linux=$2; shift 2 ;;
     --record-golden) record=1; shift ;;
-    -h|--help) sed -n '2,24p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,23p' "$0"; exit 0 ;;
     *) steps+=("$1"); shift ;;
   esac
 done
@@ -184,7 +186,7 @@ ensure_linux() {
   if [ ! -f "$linux/CMakeCache.txt" ]; then
     cmake -S "$top" -B "$linux" -DCMAKE_BUILD_TYPE=Release >"$work/linux-build.log" 2>&1 || { show "$work/linux-build.log"; return 1; }
   fi
-  if ! cmake --build "$linux" -j"$jobs" --target packer demo demo_data >>"$work/linux-build.log" 2>&1; then
+  if ! cmake --build "$linux" -j"$jobs" --target packer demo demo_data PackerGoldenTest >>"$work/linux-build.log" 2>&1; then
     say "the Linux build in $linux fails"
     show "$work/linux-build.log"
     return 1

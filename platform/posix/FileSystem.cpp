@@ -1,4 +1,4 @@
-// Directory search, attributes and directory creation over POSIX calls. The behaviour a caller
+// Directory search, attributes, directory creation and renaming over POSIX calls. The behaviour a caller
 // may rely on (separators, listing order, attributes of links) is described in
 // platform/include/win32/FileSystem.h.
 #include "win32/FileSystem.h"
@@ -8,6 +8,7 @@
 #include <sys/types.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -222,4 +223,14 @@ BOOL WINAPI CreateDirectoryA(LPCSTR lpPathName, LPSECURITY_ATTRIBUTES /*lpSecuri
     return FALSE;
   }
   return mkdir(path.c_str(), 0777) == 0 ? TRUE : FALSE;
+}
+
+BOOL WINAPI MoveFileExA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, DWORD dwFlags) {
+  std::string from = posixPath(lpExistingFileName);
+  std::string to = posixPath(lpNewFileName);
+  struct stat info;
+  if (from.empty() || to.empty() || ((dwFlags & MOVEFILE_REPLACE_EXISTING) == 0 && lstat(to.c_str(), &info) == 0)) {
+    return FALSE;
+  }
+  return std::rename(from.c_str(), to.c_str()) == 0 ? TRUE : FALSE;
 }

@@ -1,14 +1,15 @@
-// Golden runs of the built packer on generated trees: standard output byte for byte, exit
-// status, and the archive bytes.
+// The packer's golden cases of tests/packer/golden-cases.txt, run with the Linux packer; the
+// Windows check runs them on packer.exe under Wine, named by BRUMAL_PACKER_EXE, without the
+// posix cases and with packer.exe's output from an "[on windows]" block where there is one.
+//   BRUMAL_RECORD_GOLDEN=1    rewrites the table's outputs from the runs instead of comparing
+//   BRUMAL_GOLDEN_KEEP=DIR    runs each case in DIR/<case> and keeps it there
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <string>
-#include <tuple>
-#include <vector>
+#include <cstdlib>
+#include <sstream>
 
 #include "tests/packer/PackerTestSupport.h"
 
@@ -16,392 +17,264 @@ using namespace packertest;
 
 namespace {
 
-const std::string kSeparator(57, '-');
-const std::string kHeaderOnly("ZPAC\0\0\0\0\0\0\0\0\x01\0\0\0", 16);
-const std::string kSampleList = "data\ndata\\maps\ndata\\maps\\a.bin\ndata\\tile02.bdi\n";
-const std::string kDamaged = "Damaged Or Truncated Pack File!\nFailed!!!\n";
+using Lines = std::vector<std::string>;
 
-std::string packReport(const std::string& progress, int directories, int files) {
-  return progress + kSeparator + "\nPacked Directory Count=" + std::to_string(directories) +
-         "\nPacked File Count=" + std::to_string(files) + "\nAll File Packed OK!\n";
+struct Step {
+  std::string command;
+  Lines output;   // the Linux packer's, and packer.exe's unless it differs
+  Lines windows;  // packer.exe's where it differs
+  bool differs = false;
+};
+
+struct Case {
+  std::string header;  // "== NAME [posix]"
+  Lines notes;
+  std::vector<Step> steps;
+  std::string name() const { return header.substr(3, header.find(' ', 3) - 3); }
+};
+
+bool startsWith(const std::string& text, const char* prefix) {
+  return text.rfind(prefix, 0) == 0;
 }
 
-// "Packing File" and "Packed File" lines of one file.
-std::string packed(const std::string& name, const char* result = "OK!") {
-  return "Packing File: " + name + " ...\nPacked File: " + name + " " + result + "\n";
-}
-
-bool endsWith(const std::string& text, const std::string& end) {
-  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
-}
-
-// The tree of the examples, data\tile02.bdi and data\maps\a.bin: root at 16 with one file and one
-// subdirectory, its file record at 144, data at 272..276; the maps block at 277: record, a.bin's
-// record at 405, its data at 533.
-std::string sampleArchive() {
-  return ArchiveImage()
-      .header(2, 2)
-      .directory("data", 16, 1, 1)
-      .file("data\\tile02.bdi", 272, 5)
-      .data("tile!")
-      .directory("data\\maps", 277, 0, 1)
-      .file("data\\maps\\a.bin", 533, 3)
-      .data("abc")
-      .bytes;
-}
-
-void makeSampleTree(const TempDir& dir) {
-  writeFile(dir / "data/tile02.bdi", "tile!");
-  writeFile(dir / "data/maps/a.bin", "abc");
-}
-
-// Unpacking the sample archive into out\: the progress lines, with the result of each file.
-std::string sampleUnpackReport(const std::string& out, const char* result = "ok") {
-  return "Unpacking Directory :" + out + "data ...\nUnpacked File :" + out +
-         "data\\tile02.bdi ...\nUnpacked File :" + out + "data\\tile02.bdi " + result +
-         "\nUnpacking Directory :" + out + "data\\maps ...\nUnpacked File :" + out +
-         "data\\maps\\a.bin ...\nUnpacked File :" + out + "data\\maps\\a.bin " + result +
-         "\nUnpacking Directory :" + out + "data\\maps OK!\nUnpacking Directory :" + out +
-         "data OK!\nFile Count=2\nDir Count=2\n";
-}
-
-TEST(PackerCommandLine, UsageAndUnknownCommands) {
-  TempDir dir;
-  const std::string program = PACKER_PATH;
-  std::string usage =
-      "Brumal Studio,Game Engine Tools\nWeb: https://brumal-engine.example.org\nFile Packer\n"
-      "Author: Brumal engine developers\nUse:\n" +
-      kSeparator + "\nPack A Directory And its SubDir:\n" + program + " -p PackDir PackedFile\n" + kSeparator +
-      "\nUnpack From File:\n" + program + " -u PackedFile destDir\n" + kSeparator +
-      "\nList All Packed File To ListFile:\n" + program + " -l PackedFile destfile\n";
-  for (const std::vector<std::string>& args :
-       {std::vector<std::string>{}, {"-p", "data"}, {"-p", "data", "data.pak", "extra"}}) {
-    RunResult run = runPacker(dir.path, args);
-    EXPECT_EQ(run.out, usage);
-    EXPECT_EQ(run.status, 0);
+// The preamble is the first case's notes; blank lines only separate.
+std::vector<Case> readTable() {
+  std::vector<Case> cases(1);
+  std::istringstream in(readFile(GOLDEN_TABLE));
+  for (std::string line; std::getline(in, line);) {
+    Case& last = cases.back();
+    Step* step = last.steps.empty() ? nullptr : &last.steps.back();
+    if (startsWith(line, "== ")) {
+      cases.push_back(Case{line, {}, {}});
+    } else if (startsWith(line, "+ ") || startsWith(line, "$ ")) {
+      last.steps.push_back(Step{line, {}, {}, false});
+    } else if (!step && !line.empty()) {
+      last.notes.push_back(line);
+    } else if (line == "[on windows]") {
+      step->differs = true;
+    } else if (!line.empty()) {
+      (step->differs ? step->windows : step->output).push_back(line);
+    }
   }
-  for (const char* command : {"-x", "p"}) {
-    RunResult run = runPacker(dir.path, {command, "a", "b"});
-    EXPECT_EQ(run.out, "") << command;
-    EXPECT_EQ(run.status, 1) << command;
-  }
-  EXPECT_TRUE(fs::is_empty(dir.path));
+  return cases;
 }
 
-// "-P", "-L" and "-U" as "-p", "-l" and "-u": the sample tree packed, listed and unpacked, twice
-// (the second unpack overwrites the files and keeps the directories).
-TEST(PackerCommandLine, PackListAndUnpackTheSampleTree) {
-  TempDir dir;
-  makeSampleTree(dir);
-  RunResult run = runPacker(dir.path, {"-P", "data", "data.pak"});
-  EXPECT_EQ(run.out, packReport("Packing Directory:data ...\n" + packed("data\\tile02.bdi") +
-                                    "Packing Directory:data\\maps ...\n" + packed("data\\maps\\a.bin"),
-                                2, 2));
-  EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(readFile(dir / "data.pak"), sampleArchive());
+std::string joined(const Lines& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += line + "\n";
+  return text;
+}
 
-  run = runPacker(dir.path, {"-L", "data.pak", "list.txt"});
-  EXPECT_EQ(run.out, "All File And Directorys count=4\n" + kSampleList);
-  EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(readFile(dir / "list.txt"), kSampleList);
+void writeTable(const std::vector<Case>& cases) {
+  std::string text;
+  for (const Case& golden : cases) {
+    text += (text.empty() ? "" : "\n" + golden.header + "\n") + joined(golden.notes);
+    for (const Step& step : golden.steps) {
+      text += step.command + "\n" + joined(step.output) + (step.differs ? "[on windows]\n" + joined(step.windows) : "");
+    }
+  }
+  writeFile(GOLDEN_TABLE, text);
+}
 
-  fs::create_directory(dir / "out");
-  for (int pass = 0; pass < 2; ++pass) {
-    run = runPacker(dir.path, {"-U", "data.pak", "out\\"});
-    EXPECT_EQ(run.out, sampleUnpackReport("out\\"));
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(
-        snapshot(dir / "out"),
-        (std::map<std::string, std::string>{
-            {"data", "<dir>"}, {"data/maps", "<dir>"}, {"data/maps/a.bin", "abc"}, {"data/tile02.bdi", "tile!"}}));
-    writeFile(dir / "out/data/tile02.bdi", "changed and longer");
+// An archive image from "H dirs files [magic] | D offset subdirs files NAME | F offset size NAME
+// | B bytes", field by field.
+std::string imageOf(const std::string& layout) {
+  ArchiveImage image;
+  for (size_t start = 0, end = 0; start < layout.size(); start = end + 3) {
+    end = std::min(layout.find(" | ", start), layout.size());
+    std::istringstream fields(layout.substr(start + 1, end - start - 1));
+    uint32_t a = 0, b = 0, c = 0;
+    std::string rest;
+    if (layout[start] == 'H') {
+      fields >> a >> b >> rest;
+      image.header(a, b, rest.empty() ? "ZPAC" : rest);
+    } else if (layout[start] == 'D' && std::getline(fields >> a >> b >> c >> std::ws, rest)) {
+      image.directory(rest, a, static_cast<uint16_t>(b), static_cast<uint16_t>(c));
+    } else if (layout[start] == 'F' && std::getline(fields >> a >> b >> std::ws, rest)) {
+      image.file(rest, a, b);
+    } else {
+      image.data(layout.substr(start + 2, end - start - 2));
+    }
+  }
+  return image.bytes;
+}
+
+// The entries at and below paths, named from top and sorted: "dir/", "file SIZE CONTENTS" (short
+// printable contents as they are, others by an FNV-1a digest; list files with CRLF read as LF),
+// "other @" (links, pipes).
+Lines manifest(const fs::path& top, const Lines& paths) {
+  std::vector<fs::path> found;
+  for (const std::string& path : paths) {
+    if (!path.empty()) found.push_back(top / path);
+    if (fs::is_directory(fs::symlink_status(top / path))) {
+      found.insert(found.end(), fs::recursive_directory_iterator(top / path), fs::recursive_directory_iterator());
+    }
+  }
+  Lines lines;
+  for (const fs::path& path : found) {
+    std::ostringstream line;
+    line << path.lexically_relative(top).string();
+    fs::file_status status = fs::symlink_status(path);
+    std::string bytes = fs::is_regular_file(status) ? readFile(path.string()) : "";
+    if (startsWith(path.filename().string(), "list")) {
+      bytes.erase(std::remove(bytes.begin(), bytes.end(), '\r'), bytes.end());
+    }
+    uint64_t hash = 14695981039346656037ull;
+    for (char c : bytes) hash = (hash ^ static_cast<uint8_t>(c)) * 1099511628211ull;
+    if (fs::is_directory(status)) {
+      line << '/';
+    } else if (!fs::is_regular_file(status)) {
+      line << " @";
+    } else if (bytes.size() <= 24 && std::all_of(bytes.begin(), bytes.end(), [](char c) { return c >= 0x20; })) {
+      line << ' ' << bytes.size() << " \"" << bytes << '"';
+    } else {
+      line << ' ' << bytes.size() << " #" << std::hex << hash;
+    }
+    lines.push_back(line.str());
+  }
+  std::sort(lines.begin(), lines.end());
+  return lines;
+}
+
+void replaceAll(std::string& text, const std::string& from, const std::string& to) {
+  for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size())) {
+    text.replace(at, from.size(), to);
   }
 }
 
-// Each case packs a tree set up in a fresh directory (as "nobody" when run as root, so that
-// permissions count) and compares the output and data.pak.
-TEST(PackerPack, GoldenRuns) {
-  const std::string longName(111, 'g');
-  const std::string fits(110, 'f');
-  struct Case {
-    const char* what;
-    // Path and contents, or "<dir>", "<locked>" (a directory), "<unreadable>", "<link>", "<loop>", "<fifo>".
-    std::vector<std::pair<std::string, std::string>> tree;
-    std::vector<std::string> args;
-    std::string out;
-    std::string archive;
-  };
-  const std::vector<Case> cases = {
-      {"empty directory",
-       {{"data", "<dir>"}},
-       {"data"},
-       packReport("Packing Directory:data ...\n", 1, 0),
-       ArchiveImage().header(1, 0).directory("data", 16, 0, 0).bytes},
-      {"one file",
-       {{"data/tile02.bdi", "12345"}},
-       {"data"},
-       packReport("Packing Directory:data ...\n" + packed("data\\tile02.bdi"), 1, 1),
-       ArchiveImage().header(1, 1).directory("data", 16, 0, 1).file("data\\tile02.bdi", 272, 5).data("12345").bytes},
-      {"capitals shown, stored lowered",
-       {{"DATA/Tile%d.BDI", "x"}, {"DATA/Sub/%s%n.Bin", ""}},
-       {"DATA"},
-       packReport("Packing Directory:DATA ...\n" + packed("data\\tile%d.bdi") + "Packing Directory:DATA\\Sub ...\n" +
-                      packed("data\\sub\\%s%n.bin"),
-                  2, 2),
-       archiveImage(Dir{"data", {{"data\\tile%d.bdi", "x"}}, {Dir{"data\\sub", {{"data\\sub\\%s%n.bin", ""}}, {}}}})},
-      {"trailing backslash doubles the separator",
-       {{"data/a", "1"}},
-       {"data\\"},
-       packReport("Packing Directory:data\\ ...\n" + packed("data\\\\a"), 1, 1),
-       archiveImage(Dir{"data\\", {{"data\\\\a", "1"}}, {}})},
-      {"missing root", {}, {"nothere"}, "Packing Directory:nothere ...\nFailed !!!\n", kHeaderOnly},
-      {"uncreatable archive", {{"data", "<dir>"}}, {"data", "no\\such\\dir.pak"}, "Failed !!!\n", ""},
-      {"115-byte path",
-       {{"data/" + fits, "ok"}},
-       {"data"},
-       packReport("Packing Directory:data ...\n" + packed("data\\" + fits), 1, 1),
-       archiveImage(Dir{"data", {{"data\\" + fits, "ok"}}, {}})},
-      {"116-byte path",
-       {{"long/" + longName, "no"}},
-       {"long"},
-       "Path Too Long To Pack (115 Bytes At Most):long\\" + longName + "\nFailed !!!\n",
-       kHeaderOnly},
-      // What cannot be read takes no record and no offset; the rest of the archive is sound.
-      {"unreadable files",
-       {{"data/a", "AAA"}, {"data/b", "<unreadable>"}, {"data/c", "C"}, {"data/d", "<link>"}, {"data/e", "<fifo>"}},
-       {"data"},
-       packReport("Packing Directory:data ...\n" + packed("data\\a") + packed("data\\b", "Failed!") +
-                      packed("data\\c") + packed("data\\d", "Failed!") + packed("data\\e", "Failed!"),
-                  1, 2),
-       archiveImage(Dir{"data", {{"data\\a", "AAA"}, {"data\\c", "C"}}, {}})},
-      {"unlistable subdirectory",
-       {{"data/locked", "<locked>"}, {"data/open/y", "y"}},
-       {"data"},
-       packReport("Packing Directory:data ...\nPacking Directory:data\\locked ...\n"
-                  "Packing Directory:data\\locked Failed!\nPacking Directory:data\\open ...\n" +
-                      packed("data\\open\\y"),
-                  2, 1),
-       archiveImage(Dir{"data", {}, {Dir{"data\\open", {{"data\\open\\y", "y"}}, {}}}})},
-      {"directory link",
-       {{"data/f", "f"}, {"data/loop", "<loop>"}},
-       {"data"},
-       packReport("Packing Directory:data ...\n" + packed("data\\f") + "Skipped Directory Link:data\\loop\n", 1, 1),
-       archiveImage(Dir{"data", {{"data\\f", "f"}}, {}})},
-  };
-  for (const Case& c : cases) {
-    TempDir dir;
-    for (const auto& [path, contents] : c.tree) {
-      if (contents == "<dir>" || contents == "<locked>") {
-        fs::create_directories(dir / path);
-        if (contents == "<locked>") {
-          writeFile(dir / path + "/x", "x");
-          chmod((dir / path).c_str(), 0);
-        }
-      } else if (contents == "<unreadable>") {
-        writeFile(dir / path, "BB");
-        chmod((dir / path).c_str(), 0);
-      } else if (contents == "<link>") {
-        fs::create_symlink(dir / "nowhere", dir / path);
-      } else if (contents == "<loop>") {
-        fs::create_directory_symlink(dir / "data", dir / path);
-      } else if (contents == "<fifo>") {
-        ASSERT_EQ(mkfifo((dir / path).c_str(), 0666), 0);
-      } else {
-        writeFile(dir / path, contents);
+// One case's steps, run in its directory; each gives its lines of the transcript. "+" steps:
+// mkdir PATH..., write PATH [TEXT], image PATH LAYOUT (see imageOf), sample PATH (data\tile02.bdi
+// and data\maps\a.bin), chain PATH LEVELS (directories each claiming the next), cut PATH LENGTH,
+// link PATH TARGET, fifo PATH, lock PATH (no access), limit BYTES (the runs after it meet a full
+// disk there), show [PATH...] (by default the whole case); "\xNN" in them is the byte NN.
+class Runner {
+public:
+  Runner(const std::string& directory, const char* windowsProgram) : top(directory) {
+    options.unprivileged = true;
+    if (windowsProgram) {
+      program = windowsProgram;
+      dosProgram = "Z:" + fs::canonical(program).string();
+      std::replace(dosProgram.begin(), dosProgram.end(), '/', '\\');
+      setenv("WINEDEBUG", "-all", 1);
+    }
+  }
+
+  Lines step(std::string command) {
+    for (size_t at = 0; command[0] == '+' && (at = command.find("\\x", at)) != std::string::npos;) {
+      command.replace(at, 4, 1, static_cast<char>(std::stoi(command.substr(at + 2, 2), nullptr, 16)));
+    }
+    std::istringstream words(command.substr(2));
+    std::string verb, path, text;
+    std::getline(words >> verb >> path >> std::ws, text);
+    std::string at = top + "/" + path;
+    Lines paths{path};
+    for (std::istringstream more(text); more >> path;) paths.push_back(path);
+    if (verb == "packer") {
+      return run(command.substr(9));
+    } else if (verb == "show") {
+      return manifest(top, paths);
+    } else if (verb == "mkdir") {
+      for (const std::string& each : paths) fs::create_directories(top + "/" + each);
+    } else if (verb == "write" || verb == "image" || verb == "sample") {
+      writeFile(at, verb == "write" ? text : verb == "image" ? imageOf(text) : archiveImage(sampleTree()));
+    } else if (verb == "chain") {
+      ArchiveImage chain;
+      chain.header(0, 0);
+      for (int level = 0, levels = std::stoi(text); level < levels; ++level) {
+        chain.directory("d" + std::to_string(level), 16 + 128 * level, level + 1 < levels, 0);
       }
+      writeFile(at, chain.bytes);
+    } else if (verb == "cut") {
+      fs::resize_file(at, std::stoull(text));
+    } else if (verb == "link") {
+      fs::create_directories(fs::path(at).parent_path());
+      fs::create_symlink(text, at);
+    } else if (verb == "fifo" || verb == "lock") {
+      EXPECT_EQ(0, verb == "fifo" ? mkfifo(at.c_str(), 0666) : chmod(at.c_str(), 0)) << command;
+    } else if (verb == "limit") {
+      options.fileSizeLimit = std::stoull(path);
+    } else {
+      ADD_FAILURE() << "unknown step: " << command;
     }
-    std::vector<std::string> args = c.args;
-    args.insert(args.begin(), "-p");
-    if (args.size() == 2) {
-      args.push_back("data.pak");
+    return {};
+  }
+
+private:
+  // "[ARG] [ARG]...": one run; its output (under Wine with CRLF read as LF) and exit status.
+  Lines run(const std::string& line) {
+    std::vector<std::string> args;
+    for (size_t open = line.find('['), close; open != std::string::npos; open = line.find('[', close)) {
+      close = line.find(']', open);
+      args.push_back(line.substr(open + 1, close - open - 1));
     }
-    RunResult run = runPacker(dir.path, args, true);
-    EXPECT_EQ(run.out, c.out) << c.what;
-    EXPECT_EQ(run.status, 1) << c.what;
-    EXPECT_EQ(readFile(dir / "data.pak"), c.archive) << c.what;
-  }
-}
-
-// A file that changes length between listing and copying (here the archive itself, packed
-// into its own tree, growing by the 100 kB written before its turn) keeps its promised size,
-// zero filled, and the run fails with zero header counts; the layout stays readable.
-TEST(PackerPack, FileChangingDuringTheRunFailsTheRunButKeepsTheLayout) {
-  TempDir dir;
-  writeFile(dir / "data/a", std::string(100000, 'A'));
-  RunResult run = runPacker(dir.path, {"-p", "data", "data\\self.pak"});
-  EXPECT_EQ(run.out,
-            "Packing Directory:data ...\n" + packed("data\\a") + packed("data\\self.pak", "Failed!") + "Failed !!!\n");
-  std::string archive = readFile(dir / "data/self.pak");
-  EXPECT_EQ(archive.substr(0, 16), kHeaderOnly);
-  EXPECT_EQ(archive.substr(400, 100000), std::string(100000, 'A'));
-  EXPECT_EQ(runPacker(dir.path, {"-l", "data\\self.pak", "list.txt"}).out,
-            "All File And Directorys count=3\ndata\ndata\\a\ndata\\self.pak\n");
-}
-
-TEST(PackerList, OneNameForAnEmptyRootAndFailures) {
-  TempDir dir;
-  writeFile(dir / "e.pak", ArchiveImage().header(1, 0).directory("data", 16, 0, 0).bytes);
-  EXPECT_EQ(runPacker(dir.path, {"-l", "e.pak", "list.txt"}).out, "All File And Directorys count=1\ndata\n");
-  EXPECT_EQ(readFile(dir / "list.txt"), "data\n");
-  RunResult noList = runPacker(dir.path, {"-l", "e.pak", "no\\such\\list.txt"});
-  EXPECT_EQ(noList.out, "Failed To Created List File!\n");
-  EXPECT_EQ(noList.status, 0);
-
-  // A missing or foreign archive fails both commands, creating nothing.
-  writeFile(dir / "not.pak", "ZPAX" + sampleArchive().substr(4));
-  for (const char* archive : {"none.pak", "not.pak"}) {
-    for (const char* command : {"-l", "-u"}) {
-      RunResult run = runPacker(dir.path, {command, archive, "out"});
-      EXPECT_EQ(run.out, "Failed!!!\n") << command << archive;
-      EXPECT_EQ(run.status, 1) << command << archive;
+    RunResult result;
+    if (program.empty()) {
+      result = runPacker(top, args, options);
+    } else {
+      args.insert(args.begin(), {"wine", program});
+      int output = -1;
+      pid_t child = startProgram("wine", args, top, RunOptions(), output);
+      result = finishProgram(child, output);
+      replaceAll(result.out, "\r\n", "\n");
+      replaceAll(result.out, dosProgram, "packer");
     }
+    Lines lines;
+    std::istringstream out(result.out);
+    for (std::string each; std::getline(out, each);) lines.push_back(each);
+    if (!result.out.empty() && result.out.back() != '\n') lines.push_back("[no line feed at the end]");
+    if (result.status != 1) lines.push_back("[exit " + std::to_string(result.status) + "]");
+    return lines;
   }
-  EXPECT_FALSE(fs::exists(dir / "out"));
-  EXPECT_FALSE(fs::exists(dir / "outdata"));
+
+  std::string top;
+  std::string program;
+  std::string dosProgram;
+  RunOptions options;
+};
+
+class PackerGolden : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(PackerGolden, Case) {
+  std::vector<Case> cases = readTable();
+  auto golden =
+      std::find_if(cases.begin() + 1, cases.end(), [](const Case& each) { return each.name() == GetParam(); });
+  ASSERT_NE(golden, cases.end());
+  const char* windows = std::getenv("BRUMAL_PACKER_EXE");
+  if (windows && golden->header.find(" posix") != std::string::npos) {
+    GTEST_SKIP() << "needs POSIX file kinds, links or permissions";
+  }
+  umask(0);  // the unprivileged runs write everywhere in the case
+  TempDir scratch;
+  const char* keep = std::getenv("BRUMAL_GOLDEN_KEEP");
+  std::string directory = (keep ? std::string(keep) : scratch.path) + "/" + GetParam();
+  fs::remove_all(directory);
+  fs::create_directories(directory);
+
+  Runner runner(directory, windows);
+  std::string expected, actual;
+  for (Step& step : golden->steps) {
+    Lines lines = runner.step(step.command);
+    expected += step.command + "\n" + joined(windows && step.differs ? step.windows : step.output);
+    actual += step.command + "\n" + joined(lines);
+    (windows ? step.windows : step.output) = lines;
+    step.differs = (step.differs || windows) && step.windows != step.output;
+  }
+  if (std::getenv("BRUMAL_RECORD_GOLDEN")) {
+    writeTable(cases);
+  } else {
+    EXPECT_EQ(expected, actual);
+  }
 }
 
-TEST(PackerUnpack, DestinationIsAPlainPrefix) {
-  TempDir dir;
-  writeFile(dir / "data.pak", sampleArchive());
-  EXPECT_EQ(runPacker(dir.path, {"-u", "data.pak", "out"}).status, 1);
-  EXPECT_EQ(readFile(dir / "outdata/tile02.bdi"), "tile!");
-  writeFile(dir / "here/data.pak", sampleArchive());
-  runPacker(dir / "here", {"-u", "data.pak", ""});
-  EXPECT_EQ(readFile(dir / "here/data/maps/a.bin"), "abc");
-  // Under a missing directory nothing can be created, and no file is reported unpacked.
-  EXPECT_EQ(runPacker(dir.path, {"-u", "data.pak", "missing\\"}).out, sampleUnpackReport("missing\\", "Failed!"));
-  EXPECT_FALSE(fs::exists(dir / "missing"));
-}
-
-// Names reaching outside destDir are refused one by one; the safe records around them are
-// still unpacked.
-TEST(PackerUnpack, HostileNamesAreRefused) {
-  TempDir dir;
-  std::string hostile = ArchiveImage()
-                            .header(3, 6)
-                            .directory("data", 16, 1, 5)
-                            .file("data\\..\\..\\escape1", 784, 1)
-                            .file("\\tmp\\escape2", 785, 1)
-                            .file("c:escape3", 786, 1)
-                            .file("data\\ok.txt", 787, 2)
-                            .file("data\\. .\\escape4", 789, 1)
-                            .data("123OK5")
-                            .directory("..", 790, 0, 1)
-                            .file("data\\inner", 1046, 1)
-                            .data("i")
-                            .bytes;
-  writeFile(dir / "box/h.pak", hostile);
-  fs::create_directory(dir / "box/out");
-  EXPECT_EQ(runPacker(dir / "box", {"-u", "h.pak", "out\\"}).out,
-            "Unpacking Directory :out\\data ...\nRefused Unsafe Name :data\\..\\..\\escape1\n"
-            "Refused Unsafe Name :\\tmp\\escape2\nRefused Unsafe Name :c:escape3\n"
-            "Unpacked File :out\\data\\ok.txt ...\nUnpacked File :out\\data\\ok.txt ok\n"
-            "Refused Unsafe Name :data\\. .\\escape4\nRefused Unsafe Name :..\n"
-            "Unpacked File :out\\data\\inner ...\nUnpacked File :out\\data\\inner ok\n"
-            "Unpacking Directory :out\\data OK!\nFile Count=6\nDir Count=3\n");
-  EXPECT_EQ(snapshot(dir.path), (std::map<std::string, std::string>{{"box", "<dir>"},
-                                                                    {"box/h.pak", hostile},
-                                                                    {"box/out", "<dir>"},
-                                                                    {"box/out/data", "<dir>"},
-                                                                    {"box/out/data/ok.txt", "OK"},
-                                                                    {"box/out/data/inner", "i"}}));
-}
-
-// Cut anywhere or lying in its records, an archive fails cleanly: never a reported success, and
-// nothing created, because a checking walk reads every record before anything is made.
-TEST(PackerDamage, TruncatedAndDamagedArchivesFailCleanly) {
-  TempDir dir;
-  std::vector<std::tuple<std::string, std::string, bool>> archives;  // image, unpack's output, -l fails
-  for (size_t length :
-       {0, 3, 15, 16, 17, 100, 143, 144, 145, 271, 272, 273, 276, 277, 278, 404, 405, 406, 532, 533, 534, 535}) {
-    archives.emplace_back(sampleArchive().substr(0, length), length < 16 ? "Failed!!!\n" : kDamaged, true);
-  }
-  // 65535 subdirectories announced and none there; data beyond the end; a chain nested deeper
-  // than any real archive (which a list may show); a name filling its field without its zero.
-  archives.emplace_back(ArchiveImage().header(1, 0).directory("data", 16, 0xFFFF, 0).bytes, kDamaged, true);
-  archives.emplace_back(
-      ArchiveImage().header(1, 1).directory("data", 16, 0, 1).file("data\\f", 272, 9999).data("x").bytes, kDamaged,
-      true);
-  ArchiveImage deep;
-  deep.header(200, 0);
-  for (int level = 0; level < 200; ++level) {
-    deep.directory("d" + std::to_string(level), 16 + 128 * level, level < 199 ? 1 : 0, 0);
-  }
-  archives.emplace_back(deep.bytes, kDamaged, false);
-  archives.emplace_back(ArchiveImage().header(1, 0).directory(std::string(116, 'n'), 16, 0, 0).bytes, kDamaged, true);
-  fs::create_directory(dir / "out");
-  for (const auto& [image, expected, listFails] : archives) {
-    writeFile(dir / "bad.pak", image);
-    RunResult unpacked = runPacker(dir.path, {"-u", "bad.pak", "out\\"});
-    EXPECT_EQ(unpacked.status, 1);
-    EXPECT_EQ(unpacked.out, expected) << image.size();
-    EXPECT_TRUE(fs::is_empty(dir / "out")) << image.size();
-    if (listFails) {
-      EXPECT_EQ(runPacker(dir.path, {"-l", "bad.pak", "list.txt"}).out, "Failed!!!\n") << image.size();
-      EXPECT_FALSE(fs::exists(dir / "list.txt")) << image.size();
-    }
-  }
-  // A file whose offset points back at the header: read from there, the walk still moves on.
-  writeFile(dir / "back.pak",
-            ArchiveImage().header(1, 1).directory("data", 16, 0, 1).file("data\\f", 0, 4).data("ZPAC").bytes);
-  EXPECT_TRUE(endsWith(runPacker(dir.path, {"-u", "back.pak", "out\\"}).out, "File Count=1\nDir Count=1\n"));
-  EXPECT_EQ(readFile(dir / "out/data/f"), "ZPAC");
-}
-
-// A few hundred files in nested directories, zero-length files, mixed case and "%" in names:
-// packed twice to the same bytes, listed, unpacked, and the tree comes back with lowered names.
-TEST(PackerRoundTrip, TreeComesBackLowered) {
-  TempDir dir;
-  std::map<std::string, std::string> expected;
-  unsigned seed = 12345;
-  auto next = [&seed]() {
-    seed = seed * 1103515245u + 12345u;
-    return (seed >> 8) & 0xFFFF;
-  };
-  std::vector<std::string> directories = {"Data"};
-  for (int i = 0; i < 24; ++i) {
-    std::string parent = directories[next() % directories.size()];
-    directories.push_back(parent + "/Sub" + std::to_string(i) + (i % 3 == 0 ? "X" : "y"));
-  }
-  for (const std::string& directory : directories) {
-    fs::create_directories(dir / directory);
-    expected[lowered(directory)] = "<dir>";
-  }
-  for (int i = 0; i < 320; ++i) {
-    std::string path = directories[next() % directories.size()] + "/" + (i % 7 == 0 ? "File%" : "f") +
-                       std::to_string(i) + (i % 2 ? ".BIN" : ".dat");
-    std::string contents(i % 5 == 0 ? 0 : next() % 3000, '\0');
-    for (char& c : contents) {
-      c = static_cast<char>(next() & 0xFF);
-    }
-    writeFile(dir / path, contents);
-    expected[lowered(path)] = contents;
-  }
-
-  RunResult run = runPacker(dir.path, {"-p", "Data", "data.pak"});
-  EXPECT_TRUE(endsWith(run.out, "Packed Directory Count=25\nPacked File Count=320\nAll File Packed OK!\n"));
-  runPacker(dir.path, {"-p", "Data", "again.pak"});
-  EXPECT_EQ(readFile(dir / "data.pak"), readFile(dir / "again.pak"));
-
-  // Sorted as bytes with backslashes, which is not the order of the slash-separated map.
+std::vector<std::string> caseNames() {
   std::vector<std::string> names;
-  for (const auto& entry : expected) {
-    names.push_back(entry.first);
-    std::replace(names.back().begin(), names.back().end(), '/', '\\');
+  for (const Case& golden : readTable()) {
+    if (!golden.header.empty()) names.push_back(golden.name());
   }
-  std::sort(names.begin(), names.end());
-  std::string list;
-  for (const std::string& name : names) {
-    list += name + "\n";
-  }
-  EXPECT_EQ(runPacker(dir.path, {"-l", "data.pak", "list.txt"}).out, "All File And Directorys count=345\n" + list);
-  EXPECT_EQ(readFile(dir / "list.txt"), list);
-
-  fs::create_directory(dir / "out");
-  RunResult unpacked = runPacker(dir.path, {"-u", "data.pak", "out\\"});
-  EXPECT_TRUE(endsWith(unpacked.out, "File Count=320\nDir Count=25\n"));
-  EXPECT_EQ(unpacked.out.find("Failed"), std::string::npos);
-  EXPECT_EQ(snapshot(dir / "out"), expected);
+  return names;
 }
+
+INSTANTIATE_TEST_SUITE_P(Table, PackerGolden, ::testing::ValuesIn(caseNames()),
+                         [](const ::testing::TestParamInfo<std::string>& info) { return info.param; });
 
 }  // namespace

@@ -1,16 +1,12 @@
-// Helpers shared by the packer's tests: running the built program and snapshots of directory
-// trees; scratch directories and archive images come from the archive tests.
+// Running the built packer from the packer's tests; scratch directories and archive images come
+// from the archive tests.
 #pragma once
 
 #include <fcntl.h>
-#include <sys/stat.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <algorithm>
-#include <map>
-#include <string>
-#include <vector>
 
 #include "tests/archive/ArchiveImage.h"
 
@@ -18,71 +14,66 @@ namespace packertest {
 
 using namespace archivetest;
 
+struct RunOptions {
+  bool unprivileged = false;   // under root, run as "nobody", so that permissions take effect
+  uint64_t fileSizeLimit = 0;  // writes beyond this many bytes fail as on a full disk (0: none)
+};
+
 struct RunResult {
   std::string out;
   int status = -1;
 };
 
-// Runs the built packer with args in directory cwd and collects its standard output and exit
-// status. With unprivileged, a root test run drops to user "nobody" first, so that permissions
-// (unreadable files, unlistable directories) take effect.
-inline RunResult runPacker(const std::string& cwd, const std::vector<std::string>& args, bool unprivileged = false) {
-  const std::string program = PACKER_PATH;
-  RunResult result;
-  int pipeEnds[2];
-  if (pipe(pipeEnds) != 0) {
-    return result;
-  }
+// Starts the program at path with argv in directory cwd, its standard output on a pipe whose
+// read end goes to output, its standard error dropped.
+inline pid_t startProgram(const std::string& path, const std::vector<std::string>& argv, const std::string& cwd,
+                          const RunOptions& options, int& output) {
+  int ends[2];
+  if (pipe(ends) != 0) return -1;
   pid_t child = fork();
   if (child == 0) {
-    dup2(pipeEnds[1], STDOUT_FILENO);
-    close(pipeEnds[0]);
-    close(pipeEnds[1]);
-    if (chdir(cwd.c_str()) != 0) {
-      _exit(127);
+    // Only standard output leads to the pipe, which what outlives the child must not hold open.
+    dup2(ends[1], STDOUT_FILENO);
+    close(ends[0]);
+    close(ends[1]);
+    dup2(open("/dev/null", O_WRONLY), STDERR_FILENO);
+    rlimit limit{options.fileSizeLimit, options.fileSizeLimit};
+    signal(SIGXFSZ, SIG_IGN);  // the write then fails with EFBIG
+    std::vector<char*> args;
+    for (const std::string& arg : argv) {
+      args.push_back(const_cast<char*>(arg.c_str()));
     }
-    if (unprivileged && geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) {
+    args.push_back(nullptr);
+    if (chdir(cwd.c_str()) != 0 || (options.fileSizeLimit > 0 && setrlimit(RLIMIT_FSIZE, &limit) != 0) ||
+        (options.unprivileged && geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0))) {
       _exit(126);
     }
-    std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(program.c_str()));
-    for (const std::string& arg : args) {
-      argv.push_back(const_cast<char*>(arg.c_str()));
-    }
-    argv.push_back(nullptr);
-    execv(program.c_str(), argv.data());
+    execvp(path.c_str(), args.data());
     _exit(125);
   }
-  close(pipeEnds[1]);
+  close(ends[1]);
+  output = ends[0];
+  return child;
+}
+
+// Reads the child's whole output and waits for it.
+inline RunResult finishProgram(pid_t child, int output) {
+  RunResult result;
   char chunk[4096];
-  ssize_t got;
-  while ((got = read(pipeEnds[0], chunk, sizeof chunk)) > 0) {
-    result.out.append(chunk, static_cast<size_t>(got));
-  }
-  close(pipeEnds[0]);
+  for (ssize_t got; (got = read(output, chunk, sizeof chunk)) > 0;) result.out.append(chunk, static_cast<size_t>(got));
+  close(output);
   int status = 0;
   waitpid(child, &status, 0);
   result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return result;
 }
 
-// Every entry below root: relative path (slash separated) to contents, directories as "<dir>".
-inline std::map<std::string, std::string> snapshot(const std::string& root) {
-  std::map<std::string, std::string> tree;
-  if (!fs::exists(root)) {
-    return tree;
-  }
-  for (const auto& entry : fs::recursive_directory_iterator(root)) {
-    std::string relative = fs::relative(entry.path(), root).string();
-    tree[relative] = entry.is_directory() ? "<dir>" : readFile(entry.path().string());
-  }
-  return tree;
-}
-
-inline std::string lowered(std::string text) {
-  std::transform(text.begin(), text.end(), text.begin(),
-                 [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; });
-  return text;
+// One run of the built packer, which names itself "packer".
+inline RunResult runPacker(const std::string& cwd, std::vector<std::string> args, const RunOptions& options = {}) {
+  args.insert(args.begin(), "packer");
+  int output = -1;
+  pid_t child = startProgram(PACKER_PATH, args, cwd, options, output);
+  return child < 0 ? RunResult() : finishProgram(child, output);
 }
 
 }  // namespace packertest

@@ -19,8 +19,8 @@ namespace fs = std::filesystem;
 
 inline void writeFile(const std::string& path, const std::string& bytes) {
   fs::create_directories(fs::path(path).parent_path());
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(path, std::ios::binary | std::ios::trunc)
+      .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 inline std::string readFile(const std::string& path) {
@@ -46,11 +46,9 @@ public:
   }
   ~TempDir() {
     std::error_code ignored;
-    for (auto it = fs::recursive_directory_iterator(path, fs::directory_options::skip_permission_denied, ignored);
-         it != fs::recursive_directory_iterator(); it.increment(ignored)) {
-      if (!it->is_symlink()) {
-        chmod(it->path().c_str(), 0777);
-      }
+    for (fs::recursive_directory_iterator it(path, fs::directory_options::skip_permission_denied, ignored), end;
+         it != end; it.increment(ignored)) {
+      if (!it->is_symlink()) chmod(it->path().c_str(), 0777);
     }
     fs::remove_all(path, ignored);
   }

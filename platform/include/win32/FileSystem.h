@@ -14,9 +14,9 @@
 // - Symbolic links carry FILE_ATTRIBUTE_REPARSE_POINT, as Windows reports symbolic links and
 //   junctions, plus the attributes of their target: a link to a directory is reported as
 //   FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT, a dangling link as
-//   FILE_ATTRIBUTE_REPARSE_POINT alone. A tree walker that must not follow links into loops
-//   (the packer) does not descend into directories with the reparse-point bit, here and on
-//   Windows alike.
+//   FILE_ATTRIBUTE_REPARSE_POINT alone. A tree walker that follows links (the packer) tells a
+//   link back to a directory it is already inside by file identity, here and on Windows alike.
+// - MoveFileExA is rename(); without MOVEFILE_REPLACE_EXISTING an existing target is kept.
 #pragma once
 
 #include "win32/Types.h"
@@ -60,6 +60,12 @@ BOOL WINAPI FindClose(HANDLE hFindFile);
 // The attributes of the named entry (for a symbolic link: its target's plus the reparse-point
 // bit, see above), or INVALID_FILE_ATTRIBUTES when it does not exist.
 DWORD WINAPI GetFileAttributesA(LPCSTR lpFileName);
+
+#define MOVEFILE_REPLACE_EXISTING 0x00000001
+
+// Renames a file, on the same volume in one step; with MOVEFILE_REPLACE_EXISTING it takes the
+// place of an existing file of the new name.
+BOOL WINAPI MoveFileExA(LPCSTR lpExistingFileName, LPCSTR lpNewFileName, DWORD dwFlags);
 
 // Creates one directory (its parent must exist); FALSE if it cannot, for instance because it
 // exists already. The security attributes are ignored.

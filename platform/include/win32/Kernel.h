@@ -8,6 +8,9 @@
 
 #include "win32/Types.h"
 
+// The running process's number (on POSIX systems platform/posix/Process.cpp).
+DWORD WINAPI GetCurrentProcessId(void);
+
 BOOL WINAPI QueryPerformanceCounter(LARGE_INTEGER* lpPerformanceCount);
 BOOL WINAPI QueryPerformanceFrequency(LARGE_INTEGER* lpFrequency);
 
