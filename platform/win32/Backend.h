@@ -126,10 +126,11 @@ Backend& backend();
 // opened.
 std::unique_ptr<Backend> createSdlBackend();
 
-// The program entry behind main() on POSIX systems: parses the platform's own options, picks the
-// back end (`sdlFactory` when given, a display is there and --headless is not), runs WinMain and
-// returns its result. See platform/win32/ProgramEntry.cpp for the options.
+// The program entry behind main() on POSIX systems and in the browser: parses the platform's own
+// options, picks the back end (the window back end that `windowFactory` makes; the headless one
+// with --headless, without a factory or when it makes none), runs WinMain and returns its result.
+// See platform/win32/ProgramEntry.cpp for the options.
 using BackendFactory = std::unique_ptr<Backend> (*)();
-int runProgram(int argc, char** argv, BackendFactory sdlFactory);
+int runProgram(int argc, char** argv, BackendFactory windowFactory);
 
 }  // namespace platform
