@@ -44,7 +44,8 @@ bool readPng(const std::string& path, unsigned& width, unsigned& height, std::ve
 
 }  // namespace
 
-// A small program: a window, a windowed display showing code 0xF8 (red-ish, 0xF8F8), the loop.
+// A small program: a window, a windowed display showing code 0xF8 (red-ish, 0xF8F8) but for one
+// pixel of two different bytes (0x1234, so that their order counts in the fingerprint), the loop.
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   seenCommandLine = commandLine;
   renderedFrames = 0;
@@ -59,6 +60,9 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   Display display;
   if (!display.initWindowed(window, 64, 48)) return 3;
   std::memset(display.buffer, 0xF8, static_cast<size_t>(display.bufferSize));
+  display.buffer[1] = 0x12;
+  display.expandTable[0x12] = 0x1234;
+  display.fastExpand = false;
   MSG message;
   for (;;) {
     if (PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE)) {

@@ -20,14 +20,18 @@ from selenium.webdriver.common.keys import Keys
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from webpage import Page  # noqa: E402
 
-# The picture on the canvas as the program's RGB565 words, fingerprinted as its "frame:" line is.
+# The picture on the canvas as the program's RGB565 words, fingerprinted as its "frame:" line is;
+# each channel must be widened to 8 bits by repeating its top bits, as on the desktop.
 CANVAS_FRAME = '''
 const canvas = document.getElementById('canvas');
 const rgba = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data;
 const prime = 0x100000001b3n, mask = (1n << 64n) - 1n;
 let hash = 0xcbf29ce484222325n;
 for (let i = 0; i < rgba.length; i += 4) {
-  const word = (rgba[i] >> 3) << 11 | (rgba[i + 1] >> 2) << 5 | rgba[i + 2] >> 3;
+  const r = rgba[i] >> 3, g = rgba[i + 1] >> 2, b = rgba[i + 2] >> 3;
+  if (rgba[i] != (r << 3 | r >> 2) || rgba[i + 1] != (g << 2 | g >> 4) || rgba[i + 2] != (b << 3 | b >> 2)
+      || rgba[i + 3] != 255) return 'pixel ' + i / 4 + ' is not a widened RGB565 word: ' + rgba.slice(i, i + 4);
+  const word = r << 11 | g << 5 | b;
   hash = ((hash ^ BigInt(word & 255)) * prime) & mask;
   hash = ((hash ^ BigInt(word >> 8)) * prime) & mask;
 }
