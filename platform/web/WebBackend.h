@@ -11,8 +11,6 @@
 // which the browser will show, is converted and drawn; the others are left in the layer.
 #pragma once
 
-#include <memory>
-
 #include "platform/gbk/GbkCodec.h"
 #include "platform/web/WebCanvas.h"
 #include "platform/web/WebInput.h"
@@ -55,9 +53,10 @@ public:
   void showLastPicture();
 
 private:
-  // Control to the browser until it has handled what is pending (rendering included), or for
-  // `milliseconds` at least.
+  // Control to the browser until it has handled what is pending, rendering included when a
+  // refresh of the screen is due.
   void yieldToBrowser();
+  // Control to the browser for `milliseconds` at least.
   void sleep(unsigned milliseconds);
 
   HWND canvasWindow_ = nullptr;
