@@ -54,7 +54,8 @@ def linux_demo(demo, site, *options):
 
 
 def no_errors(page, what, allowed=None):
-    errors = [e['message'] for e in page.console() if e['level'] == 'SEVERE' and not (allowed and allowed in e['message'])]
+    errors = [e['message'] for e in page.console()
+              if e['level'] == 'SEVERE' and not (allowed and allowed in e['message'])]
     check(what + ': no errors in the console' + (' but ' + allowed if allowed else ''), not errors, errors)
 
 
@@ -84,9 +85,10 @@ def keys_run(page, demo, site):
                                                                                 for n, _ in KEYS], delivered)
     script = ','.join(f'{frame}:{name}' for (_, frame), (name, _) in zip(delivered, KEYS))
     linux = linux_demo(demo, site, '--frames', '100000', '--keys', script)
-    check('Escape ended the run after the frame it came at', lines[:1] and lines[0].startswith(f'web: {delivered[-1][1]} frames'),
-          lines[0] if lines else '')
-    check(f'the keys change the picture as --keys {script} does', lines[-1:] == linux[-1:], f'page {lines}, Linux {linux}')
+    check('Escape ended the run after the frame it came at',
+          lines[:1] and lines[0].startswith(f'web: {delivered[-1][1]} frames'), lines[0] if lines else '')
+    check(f'the keys change the picture as --keys {script} does', lines[-1:] == linux[-1:],
+          f'page {lines}, Linux {linux}')
     untouched = linux_demo(demo, site, '--frames', str(delivered[-1][1]))
     check('without the keys that frame looks different', untouched[-1:] != lines[-1:], untouched)
     check('the page says the demo has ended', page.js('return document.getElementById("status").textContent')
@@ -102,8 +104,8 @@ def broken_pack_runs(page):
         page.open(folder + '/index.html')
         dialog = page.wait_for('''const d = document.getElementById('messagebox');
           return d.open && [d.querySelector('h1').textContent, d.querySelector('p').textContent]''')
-        check(f'a {folder} data.pak shows "open pack file fail" with an empty caption', dialog == ['', 'open pack file fail'],
-              dialog)
+        check(f'a {folder} data.pak shows "open pack file fail" with an empty caption',
+              dialog == ['', 'open pack file fail'], dialog)
         page.driver.find_element(By.CSS_SELECTOR, '#buttons button').click()
         page.wait_for_end()
         check(f'a {folder} data.pak: exit code 1 once the box is closed', page.js('return brumal.exitCode') == 1)
