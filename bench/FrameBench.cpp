@@ -5,18 +5,14 @@
 
 #include <windows.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <vector>
 
-#include <unistd.h>
-
+#include "bench/FrameScene.h"
 #include "demo/DemoMain.h"
 #include "demo/DemoScene.h"
 #include "display/CodeExpansion.h"
 #include "display/Display.h"
-#include "platform/win32/LayerControl.h"
 
 namespace {
 
@@ -25,27 +21,9 @@ constexpr int32_t kHeight = 480;
 constexpr size_t kCodes = static_cast<size_t>(kWidth) * kHeight;  // 307,200 bytes
 constexpr size_t kWords = kCodes * 2;                             // 614,400 bytes
 
-// The scene as the demo runs it: started once for the whole run, from the built data set.
+// The scene as the demo runs it, from the data set of the build.
 DemoScene* startScene() {
-  static DemoScene* scene = nullptr;
-  if (scene) return scene;
-  layer::reset();
-  layer::setFixedFrameRate(60);
-  if (chdir(BRUMAL_BIN_DIR) != 0) {
-    std::fprintf(stderr, "cannot enter %s\n", BRUMAL_BIN_DIR);
-    std::exit(1);
-  }
-  createMainWindow(nullptr);
-  if (!theDisplay.initWindowed(mainWindow, kWidth, kHeight)) {
-    std::fprintf(stderr, "the display did not start\n");
-    std::exit(1);
-  }
-  scene = new DemoScene;
-  if (!scene->setUp(kWidth, kHeight)) {
-    std::fprintf(stderr, "the scene did not start (is data.pak built? target demo_data)\n");
-    std::exit(1);
-  }
-  return scene;
+  return startFrameScene(BRUMAL_BIN_DIR);
 }
 
 void BM_WholeFrame(benchmark::State& state) {

@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test: the unit and golden tests, the
-# same tests again under AddressSanitizer and UndefinedBehaviorSanitizer, and the Windows programs
-# under Wine. Both ctest runs replay every fuzz target over its seed corpus and deterministic
-# mutations of it (fuzz/ReplayMain.cpp), so the sanitizers watch the fuzz inputs too.
+# same tests again under AddressSanitizer and UndefinedBehaviorSanitizer, the Windows programs
+# under Wine, and the demo's page in headless Chromium. Both ctest runs replay every fuzz target
+# over its seed corpus and deterministic mutations of it (fuzz/ReplayMain.cpp), so the sanitizers
+# watch the fuzz inputs too.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
 jobs=$(nproc)
 
-scripts/install-deps.sh windows
+scripts/install-deps.sh windows web
 
 echo "== formatting (clang-format 14, .clang-format)"
 git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
@@ -28,3 +29,7 @@ if [ -x scripts/windows-check.sh ]; then
   echo "== Windows programs under Wine"
   scripts/windows-check.sh
 fi
+
+echo "== the demo in a web browser (headless Chromium, against the Linux demo)"
+scripts/build-web.sh
+/usr/bin/python3 tests/web/web_check.py build-web/site build/bin/demo build-web/web-screenshot.png

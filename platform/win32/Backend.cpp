@@ -1,5 +1,7 @@
 #include "platform/win32/Backend.h"
 
+#include <vector>
+
 #include <windows.h>
 
 #include "platform/headless/HeadlessBackend.h"
@@ -19,6 +21,15 @@ public:
   bool clockIsVirtual() const override { return systemClock().isVirtual(); }
   void advanceClockTo(int64_t ticks) override { systemClock().advanceTo(ticks); }
   void desktopChanged() override { screen().desktopChanged(); }
+  bool shownPicture(Picture& picture) override {
+    if (!screen().capture(shown_, picture.width, picture.height)) return false;
+    picture.pixels = shown_.data();
+    picture.pitch = picture.width * 2;
+    return true;
+  }
+
+private:
+  std::vector<uint16_t> shown_;
 };
 
 LayerHost& layerHost() {

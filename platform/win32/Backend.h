@@ -1,10 +1,11 @@
 // The interface between the Win32/DirectDraw layer and the thing that really shows pictures and
-// delivers input: the headless back end in memory (platform/headless) or an SDL2 window
-// (platform/sdl). The layer keeps all Win32 state itself (windows, their placement and styles,
-// the message queue, timers, the clock, surfaces and the screen's pixels); a back end only
-// mirrors windows, shows the pictures it is given and reports input. Everything a back end needs
-// to know comes through this interface: as arguments, or from the BackendHost the layer hands it
-// when it is installed. A back end never calls the Win32 functions of the layer it serves.
+// delivers input: the headless back end in memory (platform/headless), an SDL2 window
+// (platform/sdl) or a canvas in a web page (platform/web). The layer keeps all Win32 state
+// itself (windows, their placement and styles, the message queue, timers, the clock, surfaces and
+// the screen's pixels); a back end only mirrors windows, shows the pictures it is given and
+// reports input. Everything a back end needs to know comes through this interface: as arguments,
+// or from the BackendHost the layer hands it when it is installed. A back end never calls the
+// Win32 functions of the layer it serves.
 #pragma once
 
 #include <cstdint>
@@ -58,6 +59,9 @@ public:
   // The desktop's depth or size changed under the program: surfaces made for the old one are
   // lost, as when another program switches the display mode.
   virtual void desktopChanged() = 0;
+  // The picture last given to present, for a back end that did not show it at once; false when
+  // there is none. Valid until the program shows the next one.
+  virtual bool shownPicture(Picture& picture) = 0;
 
 protected:
   ~BackendHost() = default;
@@ -126,10 +130,11 @@ Backend& backend();
 // opened.
 std::unique_ptr<Backend> createSdlBackend();
 
-// The program entry behind main() on POSIX systems: parses the platform's own options, picks the
-// back end (`sdlFactory` when given, a display is there and --headless is not), runs WinMain and
-// returns its result. See platform/win32/ProgramEntry.cpp for the options.
+// The program entry behind main() on POSIX systems and in the browser: parses the platform's own
+// options, picks the back end (the window back end that `windowFactory` makes; the headless one
+// with --headless, without a factory or when it makes none), runs WinMain and returns its result.
+// See platform/win32/ProgramEntry.cpp for the options.
 using BackendFactory = std::unique_ptr<Backend> (*)();
-int runProgram(int argc, char** argv, BackendFactory sdlFactory);
+int runProgram(int argc, char** argv, BackendFactory windowFactory);
 
 }  // namespace platform

@@ -110,4 +110,19 @@ bool savePresentedPng(const std::string& path) {
   return platform::writeRgb565Png(path, pixels.data(), width, height);
 }
 
+bool presentedPictureHash(uint64_t& hash) {
+  int width = 0;
+  int height = 0;
+  const std::vector<uint16_t> pixels = presentedPicture(width, height);
+  if (pixels.empty()) return false;
+  hash = 0xcbf29ce484222325ull;
+  for (uint16_t pixel : pixels) {
+    for (unsigned byte : {pixel & 0xFFu, static_cast<unsigned>(pixel >> 8)}) {
+      hash ^= byte;
+      hash *= 0x100000001b3ull;
+    }
+  }
+  return true;
+}
+
 }  // namespace layer

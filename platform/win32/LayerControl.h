@@ -96,5 +96,8 @@ std::vector<uint16_t> presentedPicture(int& width, int& height);
 // The same picture as an 8-bit RGB PNG file. False when nothing was shown or the file could not
 // be written.
 bool savePresentedPng(const std::string& path);
+// The 64-bit FNV-1a hash of the same picture, fed each pixel's word low byte first, rows from the
+// top: a short fingerprint to compare the last pictures of two runs. False when nothing was shown.
+bool presentedPictureHash(uint64_t& hash);
 
 }  // namespace layer

@@ -6,10 +6,12 @@
 //   --screenshot FILE   save the last presented picture as PNG when WinMain returns
 //   --fixed-fps N       a virtual clock that advances 1/N s per presented frame, so frame rates,
 //                       timers and everything that depends on them repeat exactly
+//   --keys LIST         keys pressed at given frames of a headless run (platform/win32/InputScript.h)
 //   --help              lists these options and ends (status 0) without running the program
 // Without a display (or an SDL build) the program runs headless; given none of the options then,
 // it stops after kDefaultFrames frames and saves "screenshot.png", so a plain start still shows
-// something. A headless run with --frames prints its average frame rate at the end.
+// something. A run with --frames prints its average frame rate at the end and a fingerprint of
+// its last picture ("frame: 0x..."), so two runs, on two back ends say, can be compared.
 #include <limits.h>
 #include <stdlib.h>
 
@@ -17,11 +19,14 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include <windows.h>
 
-#include "platform/win32/LayerControl.h"
+#include "platform/headless/HeadlessControl.h"
 #include "platform/win32/Backend.h"
+#include "platform/win32/InputScript.h"
+#include "platform/win32/LayerControl.h"
 
 namespace platform {
 
@@ -35,6 +40,9 @@ const char kHelp[] =
     "  --frames N          end the run after N presented frames\n"
     "  --screenshot FILE   save the last presented picture as PNG at the end\n"
     "  --fixed-fps N       a clock that advances 1/N s per presented frame, so runs repeat exactly\n"
+    "  --keys LIST         headless: keys pressed after given frames, as FRAME:KEY,FRAME:KEY...\n"
+    "                      (KEY: a letter or digit, Escape, Return, Space, Tab, Backspace, Left,\n"
+    "                      Right, Up, Down), e.g. --keys 60:1,120:Escape\n"
     "  --help              this list\n"
     "Without a display the program runs headless.\n";
 
@@ -44,6 +52,7 @@ struct Options {
   uint64_t frames = 0;
   std::string screenshot;
   int fixedFramesPerSecond = 0;
+  std::vector<ScriptedInput> script;
   std::string commandLine;
   bool valid = true;
 };
@@ -113,6 +122,12 @@ Options parseOptions(int argc, char** argv) {
         options.valid = false;
       }
       options.fixedFramesPerSecond = static_cast<int>(count);
+    } else if (optionValue(argc, argv, i, "--keys", value)) {
+      std::string error;
+      if (!parseInputScript(value, options.script, error)) {
+        std::fprintf(stderr, "--keys: %s\n", error.c_str());
+        options.valid = false;
+      }
     } else {
       appendArgument(options.commandLine, argv[i]);
     }
@@ -127,7 +142,7 @@ std::string absolutePath(const std::string& path) {
 
 }  // namespace
 
-int runProgram(int argc, char** argv, BackendFactory sdlFactory) {
+int runProgram(int argc, char** argv, BackendFactory windowFactory) {
   Options options = parseOptions(argc, argv);
   if (options.help) {
     std::printf("%s", kHelp);
@@ -137,8 +152,8 @@ int runProgram(int argc, char** argv, BackendFactory sdlFactory) {
   if (!options.valid) return 2;
 
   bool headless = true;
-  if (!options.headless && sdlFactory) {
-    std::unique_ptr<Backend> window = sdlFactory();
+  if (!options.headless && windowFactory) {
+    std::unique_ptr<Backend> window = windowFactory();
     if (window) {
       installBackend(std::move(window));
       headless = false;
@@ -152,6 +167,10 @@ int runProgram(int argc, char** argv, BackendFactory sdlFactory) {
   }
   if (options.fixedFramesPerSecond > 0) layer::setFixedFrameRate(options.fixedFramesPerSecond);
   if (options.frames > 0) layer::endAfterFrames(options.frames);
+  if (!options.script.empty() && !headless) std::fprintf(stderr, "--keys: ignored, the run is not headless\n");
+  for (const ScriptedInput& input : options.script) {
+    for (const BackendEvent& event : input.events) headless::postAfterFrames(input.frame, event);
+  }
 
   auto start = std::chrono::steady_clock::now();
   // Any non-null value serves as the program's instance handle.
@@ -159,10 +178,13 @@ int runProgram(int argc, char** argv, BackendFactory sdlFactory) {
   int result = WinMain(reinterpret_cast<HINSTANCE>(&instanceTag), nullptr, options.commandLine.data(), SW_SHOW);
   double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 
-  if (headless && options.frames > 0) {
+  if (options.frames > 0) {
     uint64_t frames = layer::presentedFrames();
-    std::printf("headless: %llu frames in %.3f s, average %.1f frames/s\n", static_cast<unsigned long long>(frames),
-                seconds, seconds > 0 ? static_cast<double>(frames) / seconds : 0.0);
+    std::printf("%s: %llu frames in %.3f s, average %.1f frames/s\n", backend().name(),
+                static_cast<unsigned long long>(frames), seconds,
+                seconds > 0 ? static_cast<double>(frames) / seconds : 0.0);
+    uint64_t hash = 0;
+    if (layer::presentedPictureHash(hash)) std::printf("frame: 0x%016llx\n", static_cast<unsigned long long>(hash));
   }
   if (!options.screenshot.empty()) {
     if (layer::savePresentedPng(options.screenshot)) {

@@ -17,8 +17,13 @@ namespace {
 
 std::string seenCommandLine;
 int renderedFrames = 0;
+std::string keyLog;  // "frame:message:wParam " for each key message; Escape quits
 
 LRESULT CALLBACK entryProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_KEYDOWN || message == WM_KEYUP || message == WM_CHAR) {
+    keyLog += std::to_string(renderedFrames) + ":" + std::to_string(message) + ":" + std::to_string(wParam) + " ";
+    if (message == WM_KEYDOWN && wParam == VK_ESCAPE) PostQuitMessage(0);
+  }
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
@@ -39,10 +44,12 @@ bool readPng(const std::string& path, unsigned& width, unsigned& height, std::ve
 
 }  // namespace
 
-// A small program: a window, a windowed display showing code 0xF8 (red-ish, 0xF8F8), the loop.
+// A small program: a window, a windowed display showing code 0xF8 (red-ish, 0xF8F8) but for one
+// pixel of two different bytes (0x1234, so that their order counts in the fingerprint), the loop.
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   seenCommandLine = commandLine;
   renderedFrames = 0;
+  keyLog.clear();
   WNDCLASSA windowClass{};
   windowClass.lpfnWndProc = entryProc;
   windowClass.hInstance = instance;
@@ -53,10 +60,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
   Display display;
   if (!display.initWindowed(window, 64, 48)) return 3;
   std::memset(display.buffer, 0xF8, static_cast<size_t>(display.bufferSize));
+  display.buffer[1] = 0x12;
+  display.expandTable[0x12] = 0x1234;
+  display.fastExpand = false;
   MSG message;
   for (;;) {
     if (PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE)) {
       if (!GetMessageA(&message, nullptr, 0, 0)) break;
+      TranslateMessage(&message);
       DispatchMessageA(&message);
     } else {
       display.present();
@@ -74,8 +85,22 @@ TEST(ProgramEntryTest, RunsTheGivenFramesAndSavesTheLastPicture) {
   std::remove(shot.c_str());
   const char* argv[] = {"demo",       "--headless",     "--frames", "7",        "--screenshot",
                         shot.c_str(), "--fixed-fps=60", "keep",     "two words"};
+  ::testing::internal::CaptureStdout();
   int result = platform::runProgram(9, const_cast<char**>(argv), nullptr);
+  const std::string out = ::testing::internal::GetCapturedStdout();
   EXPECT_EQ(result, 1);
+  // The run's summary, and the fingerprint of its last picture: FNV-1a over each word, low byte first.
+  int pictureWidth = 0;
+  int pictureHeight = 0;
+  uint64_t hash = 0xcbf29ce484222325ull;
+  for (uint16_t word : layer::presentedPicture(pictureWidth, pictureHeight)) {
+    hash = (hash ^ (word & 0xFFu)) * 0x100000001b3ull;
+    hash = (hash ^ (word >> 8)) * 0x100000001b3ull;
+  }
+  char frameLine[40];
+  std::snprintf(frameLine, sizeof frameLine, "\nframe: 0x%016llx\n", static_cast<unsigned long long>(hash));
+  EXPECT_EQ(out.rfind("headless: 7 frames in ", 0), 0u) << out;
+  EXPECT_NE(out.find(frameLine), std::string::npos) << out;
   EXPECT_EQ(renderedFrames, 7);
   EXPECT_EQ(layer::presentedFrames(), 7u);
   EXPECT_EQ(seenCommandLine, "keep \"two words\"");
@@ -98,6 +123,7 @@ TEST(ProgramEntryTest, RunsTheGivenFramesAndSavesTheLastPicture) {
 TEST(ProgramEntryTest, HelpAndBadOptionValuesStopBeforeTheProgramRuns) {
   // --help lists the options and succeeds; a bad value fails with 2. Neither runs WinMain.
   const std::vector<std::vector<const char*>> cases = {{"demo", "--headless", "--frames", "zero"},
+                                                       {"demo", "--keys", "5:1,6:Nope"},
                                                        {"demo", "--frames", "3", "--help"}};
   for (const auto& arguments : cases) {
     layer::reset();
@@ -110,11 +136,23 @@ TEST(ProgramEntryTest, HelpAndBadOptionValuesStopBeforeTheProgramRuns) {
     const std::string out = ::testing::internal::GetCapturedStdout();
     EXPECT_EQ(status, help ? 0 : 2);
     EXPECT_EQ(seenCommandLine, "not run");
-    for (const char* option : {"--headless", "--frames N", "--screenshot FILE", "--fixed-fps N"}) {
+    for (const char* option : {"--headless", "--frames N", "--screenshot FILE", "--fixed-fps N", "--keys LIST"}) {
       EXPECT_EQ(out.find(option) != std::string::npos, help) << option;
     }
   }
   EXPECT_FALSE(layer::savePresentedPng(::testing::TempDir() + "nothing.png"));  // nothing was shown
+}
+
+TEST(ProgramEntryTest, ScriptedKeysArriveOnceTheirFrameWasPresented) {
+  layer::reset();
+  const char* argv[] = {"demo", "--headless", "--frames", "50", "--keys", "3:a,3:Left,0:Space,5:ESCAPE"};
+  ::testing::internal::CaptureStdout();
+  EXPECT_EQ(platform::runProgram(6, const_cast<char**>(argv), nullptr), 1);
+  ::testing::internal::GetCapturedStdout();
+  // Key down, its character, key up; Escape quits after frame 5.
+  EXPECT_EQ(keyLog,
+            "0:256:32 0:258:32 0:257:32 3:256:65 3:258:97 3:257:65 3:256:37 3:257:37 5:256:27 5:258:27 5:257:27 ");
+  EXPECT_EQ(renderedFrames, 5);
 }
 
 TEST(ProgramEntryTest, AnUnavailableWindowBackEndFallsBackToHeadless) {
