@@ -1,4 +1,4 @@
-// The subset of DirectDraw 7 that the display uses, for POSIX systems: the SDK's names, method
+// The subset of DirectDraw 7 that the display and the game window use, for POSIX systems: the SDK's names, method
 // signatures, struct layouts, flag values and error codes. The interfaces are abstract classes
 // with IUnknown's three methods first and, of the others, only the ones the display calls, in the
 // SDK's relative order.
@@ -280,6 +280,11 @@ typedef struct _DDBLTFX {
 #define DDFLIP_STEREO 0x00000010L
 #define DDFLIP_DONOTWAIT 0x00000020L
 
+// WaitForVerticalBlank.
+#define DDWAITVB_BLOCKBEGIN 0x00000001L
+#define DDWAITVB_BLOCKBEGINEVENT 0x00000002L
+#define DDWAITVB_BLOCKEND 0x00000004L
+
 // Results.
 #define _FACDD 0x876
 #define MAKE_DDHRESULT(code) ((HRESULT)(((DWORD)1 << 31) | ((DWORD)_FACDD << 16) | (DWORD)(code)))
@@ -366,6 +371,10 @@ struct IDirectDraw7 : public IUnknown {
   virtual HRESULT RestoreDisplayMode() = 0;
   virtual HRESULT SetCooperativeLevel(HWND hWnd, DWORD dwFlags) = 0;
   virtual HRESULT SetDisplayMode(DWORD dwWidth, DWORD dwHeight, DWORD dwBPP, DWORD dwRefreshRate, DWORD dwFlags) = 0;
+  // Waits for the display's next refresh, where the back end can (DDERR_UNSUPPORTED where it
+  // cannot: then it returns at once). A back end that waits as part of showing a picture, as SDL
+  // does with vsync, makes every later picture of the window wait for a refresh instead.
+  virtual HRESULT WaitForVerticalBlank(DWORD dwFlags, HANDLE hEvent) = 0;
 
 protected:
   ~IDirectDraw7() = default;

@@ -8,3 +8,4 @@
 #include "win32/Kernel.h"
 #include "win32/User.h"
 #include "win32/Gdi.h"
+#include "win32/Multimedia.h"

@@ -58,6 +58,10 @@ RECT Backend::frameInsets(DWORD style) {
   return RECT{0, 0, 0, 0};
 }
 
+bool Backend::syncToRefresh(HWND) {
+  return false;
+}
+
 void installBackend(std::unique_ptr<Backend> backend) {
   if (backend) backend->attach(layerHost());
   installed() = std::move(backend);

@@ -18,19 +18,32 @@ namespace platform {
 // Input from the back end, turned into window messages by the layer:
 //   Activate    -> WM_ACTIVATEAPP sent to the window, wParam = active (1 or 0)
 //   KeyDown     -> WM_KEYDOWN posted, wParam = key; TranslateMessage then posts WM_CHAR with
-//                  `character` when it is non-zero
+//                  `character` when it is non-zero. A key reported down again while held, as
+//                  auto-repeat does, has bit 30 of lParam set, as on Windows.
 //   KeyUp       -> WM_KEYUP posted
 //   Char        -> WM_CHAR posted, wParam = character (a character without a key, such as text
 //                  typed through an input method; GBK bytes for Chinese, one event per byte)
 //   Close       -> WM_CLOSE sent; DefWindowProcA destroys the window, which sends WM_DESTROY. With
 //                  no window left to close, the program's loop is told to quit (WM_QUIT).
+//   MouseMove   -> WM_MOUSEMOVE posted; moves following each other are taken as the last one
+//   MouseDown   -> WM_LBUTTONDOWN, WM_RBUTTONDOWN or WM_MBUTTONDOWN posted
+//   MouseUp     -> WM_LBUTTONUP, WM_RBUTTONUP or WM_MBUTTONUP posted
+//                  The mouse messages have lParam = MAKELPARAM(x, y) and wParam = the MK_ flags of
+//                  the buttons, Shift and Ctrl held once the event is taken.
 struct BackendEvent {
-  enum class Type { None, Activate, KeyDown, KeyUp, Char, Close };
+  enum class Type { None, Activate, KeyDown, KeyUp, Char, Close, MouseMove, MouseDown, MouseUp };
+  enum class Button { Left, Right, Middle };
   Type type = Type::None;
   HWND window = nullptr;   // null means the layer's main (first) window
   bool active = false;     // Activate
   uint32_t key = 0;        // KeyDown, KeyUp: the Windows virtual-key code (VK_ESCAPE, '1', 'A')
   uint32_t character = 0;  // KeyDown, Char: the character typed, 0 for none
+  // Mouse events: the position in the picture the window shows, that is in its client area
+  // (windowed) or on the screen at the display mode (full screen), whatever size the back end
+  // shows that picture at; 0 to 32767.
+  int x = 0;
+  int y = 0;
+  Button button = Button::Left;  // MouseDown, MouseUp
 };
 
 // A 16-bit RGB565 picture: `height` rows of `width` pixels, `pitch` bytes from one row to the
@@ -104,6 +117,11 @@ public:
   // is a rendered frame (a blit from another surface onto the primary surface, or a flip) and
   // false for colour fills and GDI text drawn straight onto the screen.
   virtual void present(HWND window, const Picture& picture, bool frame) = 0;
+
+  // The program waits for the display's refresh before it shows its next picture of `window`.
+  // A back end that can, makes the window's pictures wait for a refresh from now on and returns
+  // true; one that cannot (the default) returns false, and the program does not wait.
+  virtual bool syncToRefresh(HWND window);
 
   // Input. pollEvent never blocks. waitEvent blocks until an event arrives or `timeoutMs`
   // milliseconds have passed (-1: no limit) and returns false on a timeout.

@@ -76,3 +76,11 @@ BOOL WINAPI QueryPerformanceFrequency(LARGE_INTEGER* lpFrequency) {
   lpFrequency->QuadPart = platform::Clock::kFrequency;
   return TRUE;
 }
+
+MMRESULT WINAPI timeBeginPeriod(UINT uPeriod) {
+  return uPeriod == 0 ? TIMERR_NOCANDO : TIMERR_NOERROR;
+}
+
+MMRESULT WINAPI timeEndPeriod(UINT uPeriod) {
+  return uPeriod == 0 ? TIMERR_NOCANDO : TIMERR_NOERROR;
+}

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 
+#include "platform/win32/Backend.h"
 #include "platform/win32/CallLog.h"
 #include "platform/win32/ComInterface.h"
 #include "platform/win32/DirectDrawClipper.h"
@@ -205,6 +206,17 @@ HRESULT DirectDrawDevice::SetDisplayMode(DWORD dwWidth, DWORD dwHeight, DWORD dw
       "SetDisplayMode",
       formatArgs("width=%u height=%u bpp=%u refresh=%u flags=0x%x", dwWidth, dwHeight, dwBPP, dwRefreshRate, dwFlags),
       result);
+  return result;
+}
+
+HRESULT DirectDrawDevice::WaitForVerticalBlank(DWORD dwFlags, HANDLE hEvent) {
+  HRESULT result = DD_OK;
+  if (hEvent || (dwFlags != DDWAITVB_BLOCKBEGIN && dwFlags != DDWAITVB_BLOCKEND)) {
+    result = DDERR_INVALIDPARAMS;
+  } else if (!backend().syncToRefresh(window_ ? window_ : windowManager().mainWindow())) {
+    result = DDERR_UNSUPPORTED;
+  }
+  callLog().addResult("WaitForVerticalBlank", formatArgs("flags=0x%x", dwFlags), result);
   return result;
 }
 

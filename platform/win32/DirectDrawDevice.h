@@ -20,6 +20,7 @@ public:
   HRESULT RestoreDisplayMode() override;
   HRESULT SetCooperativeLevel(HWND hWnd, DWORD dwFlags) override;
   HRESULT SetDisplayMode(DWORD dwWidth, DWORD dwHeight, DWORD dwBPP, DWORD dwRefreshRate, DWORD dwFlags) override;
+  HRESULT WaitForVerticalBlank(DWORD dwFlags, HANDLE hEvent) override;
 
   void surfaceMade(DirectDrawSurface* surface);
   void surfaceGone(DirectDrawSurface* surface);

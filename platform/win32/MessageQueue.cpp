@@ -27,6 +27,21 @@ DWORD tickNow() {
   return static_cast<DWORD>(systemClock().milliseconds());
 }
 
+UINT buttonMessage(BackendEvent::Button button, bool down) {
+  switch (button) {
+    case BackendEvent::Button::Right:
+      return down ? WM_RBUTTONDOWN : WM_RBUTTONUP;
+    case BackendEvent::Button::Middle:
+      return down ? WM_MBUTTONDOWN : WM_MBUTTONUP;
+    default:
+      return down ? WM_LBUTTONDOWN : WM_LBUTTONUP;
+  }
+}
+
+bool isMove(const BackendEvent& event) {
+  return event.type == BackendEvent::Type::MouseMove;
+}
+
 }  // namespace
 
 MessageQueue& messageQueue() {
@@ -86,7 +101,7 @@ bool MessageQueue::messageOf(const BackendEvent& event, MSG& message, uint32_t& 
     case BackendEvent::Type::KeyDown:
       message.message = WM_KEYDOWN;
       message.wParam = event.key;
-      message.lParam = 1;
+      message.lParam = inputState_.keyDownParam(event);
       character = event.character ? event.character : defaultCharacter(event.key);
       return true;
     case BackendEvent::Type::KeyUp:
@@ -98,6 +113,15 @@ bool MessageQueue::messageOf(const BackendEvent& event, MSG& message, uint32_t& 
       message.message = WM_CHAR;
       message.wParam = event.character;
       message.lParam = 1;
+      return true;
+    case BackendEvent::Type::MouseMove:
+    case BackendEvent::Type::MouseDown:
+    case BackendEvent::Type::MouseUp:
+      message.message =
+          isMove(event) ? WM_MOUSEMOVE : buttonMessage(event.button, event.type == BackendEvent::Type::MouseDown);
+      message.wParam = inputState_.mouseFlags(event);
+      message.lParam = MAKELPARAM(event.x, event.y);
+      message.pt = POINT{event.x, event.y};
       return true;
     default:
       return false;
@@ -122,6 +146,11 @@ bool MessageQueue::peek(MSG& message, HWND window, UINT first, UINT last, bool r
   }
   while (!input_.empty()) {
     BackendEvent event = input_.front();
+    // Windows keeps only the latest position for a window that has not read its moves yet.
+    if (isMove(event) && input_.size() > 1 && isMove(input_[1]) && input_[1].window == event.window) {
+      input_.pop_front();
+      continue;
+    }
     MSG made;
     uint32_t character = 0;
     if (!messageOf(event, made, character)) {
@@ -133,6 +162,7 @@ bool MessageQueue::peek(MSG& message, HWND window, UINT first, UINT last, bool r
     message = made;
     if (remove) {
       input_.pop_front();
+      inputState_.apply(event);
       if (message.message == WM_KEYDOWN) {
         lastKey_ = static_cast<uint32_t>(message.wParam);
         lastKeyCharacter_ = character;
@@ -156,7 +186,7 @@ bool MessageQueue::peek(MSG& message, HWND window, UINT first, UINT last, bool r
 }
 
 bool MessageQueue::get(MSG& message, HWND window, UINT first, UINT last) {
-  while (!peek(message, window, first, last, true)) waitForInput();
+  while (!peek(message, window, first, last, true)) waitForInput(-1);
   return message.message != WM_QUIT;
 }
 
@@ -167,8 +197,19 @@ bool MessageQueue::hasWork(int64_t nowTicks) const {
 }
 
 void MessageQueue::wait() {
+  waitUntil(-1);
+}
+
+bool MessageQueue::waitFor(DWORD milliseconds) {
+  const int64_t deadline = milliseconds == INFINITE
+                               ? -1
+                               : systemClock().now() + static_cast<int64_t>(milliseconds) * Clock::kTicksPerMillisecond;
+  return waitUntil(deadline);
+}
+
+bool MessageQueue::waitUntil(int64_t deadline) {
   pumpInput();
-  if (!hasWork(systemClock().now())) waitForInput();
+  const bool work = hasWork(systemClock().now()) || waitForInput(deadline);
   // What is sent rather than posted reaches the window while the thread waits.
   while (!input_.empty()) {
     MSG unused;
@@ -178,25 +219,28 @@ void MessageQueue::wait() {
     input_.pop_front();
     deliver(event);
   }
+  return work;
 }
 
-void MessageQueue::waitForInput() {
+bool MessageQueue::waitForInput(int64_t deadline) {
   Clock& clock = systemClock();
-  int64_t due = timers_.nextDue();
+  const int64_t due = timers_.nextDue();
+  const int64_t wake = due >= 0 && (deadline < 0 || due < deadline) ? due : deadline;
   int timeoutMs = -1;
-  if (due >= 0) {
-    int64_t remaining = due - clock.now();
-    if (remaining <= 0) return;
+  if (wake >= 0) {
+    int64_t remaining = wake - clock.now();
+    if (remaining < 0) remaining = 0;
     int64_t ms = (remaining + Clock::kTicksPerMillisecond - 1) / Clock::kTicksPerMillisecond;
     timeoutMs = ms > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(ms);
   }
   BackendEvent event;
-  if (backend().waitEvent(event, timeoutMs)) {
+  if (timeoutMs != 0 && backend().waitEvent(event, timeoutMs)) {
     input_.push_back(event);
-  } else if (due >= 0) {
-    // Nobody else moves a virtual clock while the program sleeps: the timer's time has come.
-    clock.advanceTo(due);
+    return true;
   }
+  // Nobody else moves a virtual clock while the program sleeps: the time waited for has come.
+  if (wake >= 0) clock.advanceTo(wake);
+  return due >= 0 && due <= clock.now();
 }
 
 uint32_t MessageQueue::characterOfKey(const MSG& keyDown) const {
@@ -218,6 +262,7 @@ void MessageQueue::reset() {
   quitCode_ = 0;
   lastKey_ = 0;
   lastKeyCharacter_ = 0;
+  inputState_.reset();
 }
 
 }  // namespace platform

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "platform/win32/Backend.h"
+#include "platform/win32/InputState.h"
 #include "platform/win32/TimerTable.h"
 
 namespace platform {
@@ -22,6 +23,12 @@ public:
   bool get(MSG& message, HWND window, UINT first, UINT last);
   // WaitMessage: returns once input arrived, a message was posted or a timer is due.
   void wait();
+  // MsgWaitForMultipleObjects on the queue alone: as wait, but for at most `milliseconds`
+  // (INFINITE: no limit); false when that time passed with nothing to do.
+  bool waitFor(DWORD milliseconds);
+
+  // Keys and mouse buttons as the input messages taken so far left them.
+  const InputState& inputState() const { return inputState_; }
 
   void post(HWND window, UINT messageId, WPARAM wParam, LPARAM lParam);
   void postQuit(int exitCode);
@@ -38,16 +45,22 @@ private:
   void pumpInput();
   // Activation and closing: sent to the window.
   void deliver(const BackendEvent& event);
-  // Keys and characters: the message they make; false for events that make none.
+  // Keys, characters and the mouse: the message they make; false for events that make none.
   bool messageOf(const BackendEvent& event, MSG& message, uint32_t& character) const;
-  // Waits for input until the next timer is due; a virtual clock jumps there instead.
-  void waitForInput();
+  // Waits for input until the next timer is due or `deadline` (clock ticks, -1: none) comes,
+  // whichever is first; a virtual clock jumps there instead. True when input arrived or a timer
+  // is due.
+  bool waitForInput(int64_t deadline);
+  // Waits as waitForInput unless there is work already, then hands over what is sent rather than
+  // posted; true when there is something to do.
+  bool waitUntil(int64_t deadline);
   bool hasWork(int64_t nowTicks) const;
   static bool passes(const MSG& message, HWND window, UINT first, UINT last);
 
   std::deque<MSG> posted_;
   std::deque<BackendEvent> input_;
   TimerTable timers_;
+  InputState inputState_;
   bool quitPosted_ = false;
   int quitCode_ = 0;
   uint32_t lastKey_ = 0;

@@ -41,6 +41,16 @@ BOOL WINAPI WaitMessage(void) {
   return TRUE;
 }
 
+DWORD WINAPI MsgWaitForMultipleObjects(DWORD nCount, const HANDLE* pHandles, BOOL fWaitAll, DWORD dwMilliseconds,
+                                       DWORD dwWakeMask) {
+  (void)pHandles;
+  (void)fWaitAll;
+  (void)dwWakeMask;  // any message or input wakes the thread
+  callLog().add("MsgWaitForMultipleObjects", formatArgs("count=%u milliseconds=%u", nCount, dwMilliseconds));
+  if (nCount != 0) return WAIT_FAILED;  // there are no other objects to wait on here
+  return messageQueue().waitFor(dwMilliseconds) ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
+}
+
 LRESULT WINAPI SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
   return windowManager().send(hWnd, Msg, wParam, lParam);
 }
@@ -48,6 +58,12 @@ LRESULT WINAPI SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam) {
 void WINAPI PostQuitMessage(int nExitCode) {
   callLog().add("PostQuitMessage", formatArgs("code=%d", nExitCode));
   messageQueue().postQuit(nExitCode);
+}
+
+SHORT WINAPI GetKeyState(int nVirtKey) {
+  const platform::InputState& state = messageQueue().inputState();
+  const uint32_t key = static_cast<uint32_t>(nVirtKey);
+  return static_cast<SHORT>((state.down(key) ? 0x8000 : 0) | (state.toggled(key) ? 1 : 0));
 }
 
 UINT_PTR WINAPI SetTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse, TIMERPROC lpTimerFunc) {

@@ -32,6 +32,11 @@ HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindow
                                 lpParam);
 }
 
+BOOL WINAPI DestroyWindow(HWND hWnd) {
+  callLog().add("DestroyWindow", "", hWnd);
+  return windowManager().destroy(hWnd) ? TRUE : FALSE;
+}
+
 BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow) {
   platform::Window* window = windowManager().find(hWnd);
   if (!window) return FALSE;
@@ -90,7 +95,7 @@ LONG WINAPI GetWindowLongA(HWND hWnd, int nIndex) {
     case GWL_ID:
       return window->id;
     case GWL_USERDATA:
-      return window->userData;
+      return static_cast<LONG>(window->userData);
     default:
       return 0;  // pointers do not fit a LONG in a 64-bit process
   }
@@ -120,6 +125,19 @@ LONG WINAPI SetWindowLongA(HWND hWnd, int nIndex, LONG dwNewLong) {
     default:
       return 0;
   }
+  return previous;
+}
+
+LONG_PTR WINAPI GetWindowLongPtrA(HWND hWnd, int nIndex) {
+  platform::Window* window = windowManager().find(hWnd);
+  return window && nIndex == GWLP_USERDATA ? window->userData : 0;
+}
+
+LONG_PTR WINAPI SetWindowLongPtrA(HWND hWnd, int nIndex, LONG_PTR dwNewLong) {
+  platform::Window* window = windowManager().find(hWnd);
+  if (!window || nIndex != GWLP_USERDATA) return 0;
+  LONG_PTR previous = window->userData;
+  window->userData = dwNewLong;
   return previous;
 }
 

@@ -20,7 +20,7 @@ struct Window {
   bool visible = false;
   bool alive = true;
   LONG id = 0;
-  LONG userData = 0;
+  LONG_PTR userData = 0;
 };
 
 // The registered window classes and the windows of the process, their placement and activation.

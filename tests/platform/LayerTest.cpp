@@ -144,6 +144,16 @@ TEST_F(LayerTest, WaitingOnAVirtualClockJumpsToTheTimerAndHeldInput) {
   EXPECT_FALSE(GetMessageA(&message, nullptr, 0, 0));
 }
 
+TEST_F(LayerTest, MsgWaitForMultipleObjectsEndsWithInputOrItsTimeout) {
+  // A virtual clock moves on to what ends the wait: the timeout, or the input.
+  layer::useVirtualClock();
+  headless::postAtMilliseconds(30, platform::BackendEvent{Type::KeyDown});
+  EXPECT_EQ(MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT), WAIT_TIMEOUT);
+  EXPECT_EQ(layer::clockTicks(), layer::kClockFrequency / 50);
+  EXPECT_EQ(MsgWaitForMultipleObjects(0, nullptr, FALSE, 500, QS_ALLINPUT), WAIT_OBJECT_0);
+  EXPECT_EQ(layer::clockTicks(), layer::kClockFrequency * 3 / 100);
+}
+
 TEST_F(LayerTest, BlitsScaleIntoTheClientAreaAndTheClipperKeepsThemThere) {
   makeWindowed(320, 240);
   paint(back, [](int x, int y) { return static_cast<uint16_t>((x < 160 ? 0xF800 : 0x001F) | (y < 120 ? 0 : 0x07E0)); });

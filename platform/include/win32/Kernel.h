@@ -11,6 +11,12 @@
 // The running process's number (on POSIX systems platform/posix/Process.cpp).
 DWORD WINAPI GetCurrentProcessId(void);
 
+// Results of the waiting functions.
+#define INFINITE 0xFFFFFFFFu
+#define WAIT_OBJECT_0 0x00000000u
+#define WAIT_TIMEOUT 0x00000102u
+#define WAIT_FAILED 0xFFFFFFFFu
+
 BOOL WINAPI QueryPerformanceCounter(LARGE_INTEGER* lpPerformanceCount);
 BOOL WINAPI QueryPerformanceFrequency(LARGE_INTEGER* lpFrequency);
 

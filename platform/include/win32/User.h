@@ -5,8 +5,11 @@
 // On POSIX systems (platform/win32/) one process has one thread and one message queue. Posted
 // messages come back in order, then WM_QUIT once PostQuitMessage was called and nothing else is
 // posted, then WM_TIMER for a due timer; SendMessageA calls the window procedure directly. Input
-// from the back end (keys, characters, activation, closing) arrives while the queue is read.
-// Timers belong to a window and arrive as WM_TIMER: timer procedures are not supported.
+// from the back end (keys, characters, the mouse, activation, closing) arrives while the queue is
+// read; GetKeyState answers for the keys and mouse buttons as of the last input message taken.
+// Mouse messages carry client coordinates; full screen, the client area is the whole screen at
+// the display mode. Timers belong to a window and arrive as WM_TIMER: timer procedures are not
+// supported.
 #pragma once
 
 #include "win32/Types.h"
@@ -118,6 +121,7 @@ typedef struct tagCREATESTRUCTA {
 #define GWL_STYLE (-16)
 #define GWL_EXSTYLE (-20)
 #define GWL_USERDATA (-21)
+#define GWLP_USERDATA (-21)
 
 // SetWindowPos.
 #define HWND_TOP ((HWND)0)
@@ -196,9 +200,35 @@ typedef struct tagCREATESTRUCTA {
 #define WM_LBUTTONUP 0x0202
 #define WM_RBUTTONDOWN 0x0204
 #define WM_RBUTTONUP 0x0205
+#define WM_MBUTTONDOWN 0x0207
+#define WM_MBUTTONUP 0x0208
 #define WM_USER 0x0400
 
+// wParam of the mouse messages: the buttons and keys held.
+#define MK_LBUTTON 0x0001
+#define MK_RBUTTON 0x0002
+#define MK_SHIFT 0x0004
+#define MK_CONTROL 0x0008
+#define MK_MBUTTON 0x0010
+
+// MsgWaitForMultipleObjects: what wakes the thread.
+#define QS_KEY 0x0001
+#define QS_MOUSEMOVE 0x0002
+#define QS_MOUSEBUTTON 0x0004
+#define QS_POSTMESSAGE 0x0008
+#define QS_TIMER 0x0010
+#define QS_PAINT 0x0020
+#define QS_SENDMESSAGE 0x0040
+#define QS_HOTKEY 0x0080
+#define QS_RAWINPUT 0x0400
+#define QS_MOUSE (QS_MOUSEMOVE | QS_MOUSEBUTTON)
+#define QS_INPUT (QS_MOUSE | QS_KEY | QS_RAWINPUT)
+#define QS_ALLINPUT (QS_INPUT | QS_POSTMESSAGE | QS_TIMER | QS_PAINT | QS_HOTKEY | QS_SENDMESSAGE)
+
 // Virtual keys ('0'-'9' and 'A'-'Z' are their ASCII codes).
+#define VK_LBUTTON 0x01
+#define VK_RBUTTON 0x02
+#define VK_MBUTTON 0x04
 #define VK_BACK 0x08
 #define VK_TAB 0x09
 #define VK_RETURN 0x0D
@@ -238,6 +268,8 @@ typedef struct tagCREATESTRUCTA {
 ATOM WINAPI RegisterClassA(const WNDCLASSA* lpWndClass);
 HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindowName, DWORD dwStyle, int X, int Y,
                             int nWidth, int nHeight, HWND hWndParent, HMENU hMenu, HINSTANCE hInstance, LPVOID lpParam);
+// Sends WM_DESTROY, then WM_NCDESTROY, and forgets the window and its timers.
+BOOL WINAPI DestroyWindow(HWND hWnd);
 BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow);
 BOOL WINAPI UpdateWindow(HWND hWnd);
 LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
@@ -247,6 +279,9 @@ int WINAPI GetSystemMetrics(int nIndex);
 // Placement.
 LONG WINAPI GetWindowLongA(HWND hWnd, int nIndex);
 LONG WINAPI SetWindowLongA(HWND hWnd, int nIndex, LONG dwNewLong);
+// The pointer-sized forms: only GWLP_USERDATA here.
+LONG_PTR WINAPI GetWindowLongPtrA(HWND hWnd, int nIndex);
+LONG_PTR WINAPI SetWindowLongPtrA(HWND hWnd, int nIndex, LONG_PTR dwNewLong);
 BOOL WINAPI SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy, UINT uFlags);
 BOOL WINAPI MoveWindow(HWND hWnd, int X, int Y, int nWidth, int nHeight, BOOL bRepaint);
 BOOL WINAPI GetClientRect(HWND hWnd, LPRECT lpRect);
@@ -258,8 +293,16 @@ BOOL WINAPI GetMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFil
 BOOL WINAPI TranslateMessage(const MSG* lpMsg);
 LRESULT WINAPI DispatchMessageA(const MSG* lpMsg);
 BOOL WINAPI WaitMessage(void);
+// Only the message queue can be waited on (nCount 0): returns WAIT_OBJECT_0 once input arrived, a
+// message was posted or a timer is due, WAIT_TIMEOUT after dwMilliseconds without. A virtual
+// clock jumps forward by the time waited instead of sleeping.
+DWORD WINAPI MsgWaitForMultipleObjects(DWORD nCount, const HANDLE* pHandles, BOOL fWaitAll, DWORD dwMilliseconds,
+                                       DWORD dwWakeMask);
 LRESULT WINAPI SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
 void WINAPI PostQuitMessage(int nExitCode);
+// The top bit is set while the key or mouse button is down, the lowest bit toggles with every
+// press.
+SHORT WINAPI GetKeyState(int nVirtKey);
 
 // Timers of a window; SetTimer fails (0) without a window or with a timer procedure.
 UINT_PTR WINAPI SetTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse, TIMERPROC lpTimerFunc);
