@@ -94,7 +94,7 @@ bool SdlBackend::createWindow(HWND window, const char* title, const RECT& client
                          client.bottom - client.top, framedStyle(style))) {
     return false;
   }
-  events.addWindow(sdlWindow->id(), window);
+  events.addWindow(sdlWindow->id(), window, *sdlWindow);
   windows[window] = std::move(sdlWindow);
   return true;
 }
@@ -153,6 +153,11 @@ void SdlBackend::present(HWND window, const platform::Picture& picture, bool) {
   SdlWindow* sdlWindow = sdlWindowOf(window);
   if (sdlWindow == nullptr) return;
   sdlWindow->present(picture.pixels, picture.width, picture.height, picture.pitch, nullptr);
+}
+
+bool SdlBackend::syncToRefresh(HWND window) {
+  SdlWindow* sdlWindow = sdlWindowOf(window);
+  return sdlWindow != nullptr && sdlWindow->syncToRefresh();
 }
 
 bool SdlBackend::pollEvent(platform::BackendEvent& event) {

@@ -1,5 +1,6 @@
 // The back end with real windows: each Win32 window the program makes is an SDL window, its
-// pictures are shown through an RGB565 texture, SDL's input comes back as window messages.
+// pictures are shown through an RGB565 texture, SDL's keyboard and mouse come back as window
+// messages.
 #pragma once
 
 #include <cstdint>
@@ -40,6 +41,8 @@ public:
   void leaveFullScreen(HWND window) override;
 
   void present(HWND window, const platform::Picture& picture, bool frame) override;
+  // Turns on vsync for the window's renderer.
+  bool syncToRefresh(HWND window) override;
 
   bool pollEvent(platform::BackendEvent& event) override;
   bool waitEvent(platform::BackendEvent& event, int timeoutMs) override;

@@ -4,6 +4,7 @@
 
 #include "platform/gbk/GbkCodec.h"
 #include "platform/sdl/SdlKeyMap.h"
+#include "platform/sdl/SdlWindow.h"
 
 using platform::BackendEvent;
 
@@ -17,8 +18,8 @@ SdlInput::SdlInput(const GbkCodec& textCodec) : codec(textCodec), isActive(false
 
 SdlInput::~SdlInput() = default;
 
-void SdlInput::addWindow(uint32_t sdlId, HWND window) {
-  windows[sdlId] = window;
+void SdlInput::addWindow(uint32_t sdlId, HWND window, const SdlWindow& shown) {
+  windows[sdlId] = Target{window, &shown};
 }
 
 void SdlInput::removeWindow(uint32_t sdlId) {
@@ -27,7 +28,7 @@ void SdlInput::removeWindow(uint32_t sdlId) {
 
 HWND SdlInput::windowOf(uint32_t sdlId) const {
   auto found = windows.find(sdlId);
-  return found != windows.end() ? found->second : nullptr;
+  return found != windows.end() ? found->second.window : nullptr;
 }
 
 void SdlInput::activate(HWND window, bool active) {
@@ -89,6 +90,31 @@ void SdlInput::translateText(HWND window, const char* utf8) {
   }
 }
 
+void SdlInput::translateMouse(uint32_t sdlId, BackendEvent::Type type, int x, int y, uint8_t button) {
+  auto found = windows.find(sdlId);
+  if (found == windows.end()) return;  // over a window that is not ours (a message box)
+  BackendEvent event;
+  event.type = type;
+  event.window = found->second.window;
+  if (type != BackendEvent::Type::MouseMove) {
+    switch (button) {
+      case SDL_BUTTON_LEFT:
+        event.button = BackendEvent::Button::Left;
+        break;
+      case SDL_BUTTON_RIGHT:
+        event.button = BackendEvent::Button::Right;
+        break;
+      case SDL_BUTTON_MIDDLE:
+        event.button = BackendEvent::Button::Middle;
+        break;
+      default:
+        return;  // the side buttons: Windows sends them as WM_XBUTTON*, which programs here never see
+    }
+  }
+  found->second.shown->toPicture(x, y, event.x, event.y);
+  queue.push_back(event);
+}
+
 void SdlInput::translate(const SDL_Event& sdlEvent) {
   switch (sdlEvent.type) {
     case SDL_KEYDOWN:
@@ -99,6 +125,15 @@ void SdlInput::translate(const SDL_Event& sdlEvent) {
       break;
     case SDL_TEXTINPUT:
       translateText(windowOf(sdlEvent.text.windowID), sdlEvent.text.text);
+      break;
+    case SDL_MOUSEMOTION:
+      translateMouse(sdlEvent.motion.windowID, BackendEvent::Type::MouseMove, sdlEvent.motion.x, sdlEvent.motion.y, 0);
+      break;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP:
+      translateMouse(sdlEvent.button.windowID,
+                     sdlEvent.type == SDL_MOUSEBUTTONDOWN ? BackendEvent::Type::MouseDown : BackendEvent::Type::MouseUp,
+                     sdlEvent.button.x, sdlEvent.button.y, sdlEvent.button.button);
       break;
     case SDL_WINDOWEVENT: {
       const HWND window = windowOf(sdlEvent.window.windowID);
@@ -127,7 +162,7 @@ void SdlInput::translate(const SDL_Event& sdlEvent) {
       break;
     }
     default:
-      break;  // mouse, exposure, SDL_QUIT (a window's close event already says it) ...
+      break;  // exposure, the wheel, SDL_QUIT (a window's close event already says it) ...
   }
 }
 
@@ -150,7 +185,7 @@ bool SdlInput::pollEvent(BackendEvent& event) {
 
 bool SdlInput::waitEvent(BackendEvent& event, int timeoutMs) {
   if (takeQueued(event)) return true;
-  // Waiting ends with the caller's deadline even when only meaningless events (mouse motion)
+  // Waiting ends with the caller's deadline even when only meaningless events (exposure)
   // arrive in between; the caller passes the time to its next timer.
   const Uint64 deadline = SDL_GetTicks64() + static_cast<Uint64>(timeoutMs < 0 ? 0 : timeoutMs);
   for (;;) {

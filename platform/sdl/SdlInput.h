@@ -1,6 +1,7 @@
 // SDL events turned into the back end's input events: focus into application activation, keys
 // into virtual-key codes with the character TranslateMessage would post, typed text into GBK
-// characters, the close button into a close request.
+// characters, the mouse into positions in the window's picture, the close button into a close
+// request.
 #pragma once
 
 #include <SDL.h>
@@ -12,6 +13,7 @@
 #include "platform/win32/Backend.h"
 
 class GbkCodec;
+class SdlWindow;
 
 class SdlInput {
 public:
@@ -21,8 +23,8 @@ public:
   SdlInput(const SdlInput&) = delete;
   SdlInput& operator=(const SdlInput&) = delete;
 
-  // The windows whose events are reported, by SDL window id.
-  void addWindow(uint32_t sdlId, HWND window);
+  // The windows whose events are reported, by SDL window id; `shown` maps mouse positions.
+  void addWindow(uint32_t sdlId, HWND window, const SdlWindow& shown);
   void removeWindow(uint32_t sdlId);
 
   // On Windows, showing a top-level window activates the application at once, and the program
@@ -35,8 +37,8 @@ public:
   bool active() const { return isActive; }
 
   // pollEvent never blocks; waitEvent blocks until an event or the timeout (-1: none) and
-  // returns false when the time ran out. Events that mean nothing to a Win32 program (mouse
-  // motion, exposure) are consumed without a result.
+  // returns false when the time ran out. Events that mean nothing to a Win32 program (exposure,
+  // the wheel) are consumed without a result.
   bool pollEvent(platform::BackendEvent& event);
   bool waitEvent(platform::BackendEvent& event, int timeoutMs);
 
@@ -49,10 +51,15 @@ private:
   void activate(HWND window, bool active);
   void translateKey(const SDL_KeyboardEvent& key, bool down);
   void translateText(HWND window, const char* utf8);
+  void translateMouse(uint32_t sdlId, platform::BackendEvent::Type type, int x, int y, uint8_t button);
   bool takeQueued(platform::BackendEvent& event);
 
   const GbkCodec& codec;
-  std::map<uint32_t, HWND> windows;
+  struct Target {
+    HWND window;
+    const SdlWindow* shown;
+  };
+  std::map<uint32_t, Target> windows;
   std::deque<platform::BackendEvent> queue;
   bool isActive;
 };

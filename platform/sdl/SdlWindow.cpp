@@ -10,7 +10,10 @@ SdlWindow::SdlWindow()
       isFullScreen(false),
       isFramed(false),
       windowedPlace{0, 0, 0, 0},
-      windowedFramed(false) {}
+      windowedFramed(false),
+      pictureWidth(0),
+      pictureHeight(0),
+      vsync(false) {}
 
 SdlWindow::~SdlWindow() {
   if (texture != nullptr) SDL_DestroyTexture(texture);
@@ -25,7 +28,8 @@ bool SdlWindow::create(const char* titleUtf8, int x, int y, int width, int heigh
   window = SDL_CreateWindow(titleUtf8, x, y, width > 0 ? width : 1, height > 0 ? height : 1, flags);
   if (window == nullptr) return false;
   // Whatever renderer the system offers; on a bare X server (Xvfb) that is the software one.
-  // No vsync: the program paces itself, as with DirectDraw's windowed blit.
+  // No vsync until the program asks for it (syncToRefresh): it paces itself, as with DirectDraw's
+  // windowed blit.
   renderer = SDL_CreateRenderer(window, -1, 0);
   if (renderer == nullptr) renderer = SDL_CreateRenderer(window, -1, SDL_RENDERER_SOFTWARE);
   if (renderer == nullptr) {
@@ -35,6 +39,8 @@ bool SdlWindow::create(const char* titleUtf8, int x, int y, int width, int heigh
   }
   SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
   isFramed = framed;
+  pictureWidth = width;
+  pictureHeight = height;
   return true;
 }
 
@@ -88,6 +94,8 @@ void SdlWindow::resize(int width, int height) {
     return;
   }
   SDL_SetWindowSize(window, width, height);
+  pictureWidth = width;
+  pictureHeight = height;
 }
 
 void SdlWindow::position(int* x, int* y) const {
@@ -130,6 +138,8 @@ bool SdlWindow::enterFullScreen(int width, int height) {
   // The program's picture keeps its own size; the renderer scales it to the screen.
   SDL_RenderSetLogicalSize(renderer, width, height);
   isFullScreen = true;
+  pictureWidth = width;
+  pictureHeight = height;
   return true;
 }
 
@@ -146,8 +156,30 @@ void SdlWindow::restoreWindowedPlace() {
   isFramed = windowedFramed;
   if (windowedPlace.w > 0 && windowedPlace.h > 0) {
     SDL_SetWindowSize(window, windowedPlace.w, windowedPlace.h);
+    pictureWidth = windowedPlace.w;
+    pictureHeight = windowedPlace.h;
   }
   SDL_SetWindowPosition(window, windowedPlace.x, windowedPlace.y);
+}
+
+void SdlWindow::toPicture(int x, int y, int& pictureX, int& pictureY) const {
+  if (!isFullScreen && window != nullptr) {
+    int width = 0;
+    int height = 0;
+    SDL_GetWindowSize(window, &width, &height);
+    if (width > 0 && height > 0) {
+      x = static_cast<int>(static_cast<int64_t>(x) * pictureWidth / width);
+      y = static_cast<int>(static_cast<int64_t>(y) * pictureHeight / height);
+    }
+  }
+  pictureX = SDL_clamp(x, 0, pictureWidth > 0 ? pictureWidth - 1 : 0);
+  pictureY = SDL_clamp(y, 0, pictureHeight > 0 ? pictureHeight - 1 : 0);
+}
+
+bool SdlWindow::syncToRefresh() {
+  // Asked before every frame: the renderer is told once.
+  if (!vsync) vsync = renderer != nullptr && SDL_RenderSetVSync(renderer, 1) == 0;
+  return vsync;
 }
 
 bool SdlWindow::ensureTexture(int width, int height) {

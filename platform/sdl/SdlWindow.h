@@ -46,6 +46,15 @@ public:
   // scaled into it, otherwise into the whole client area.
   bool present(const uint16_t* pixels, int width, int height, int pitch, const SDL_Rect* dest);
 
+  // A position in window coordinates, as SDL's mouse events give it, as a pixel of the picture the
+  // window shows: windowed, of the client area at the size the program gave it however large the
+  // window is now; full screen, of the logical size (SDL's renderer has taken the letterbox and the
+  // scale off mouse events already). Positions outside land on the nearest edge pixel.
+  void toPicture(int x, int y, int& pictureX, int& pictureY) const;
+
+  // From now on presents wait for the display's refresh; false when the renderer cannot.
+  bool syncToRefresh();
+
   // Reads back the whole window as the last present left it (ARGB8888, in the renderer's output
   // pixels, letterbox bars included), for tests. False when the renderer cannot.
   bool readPixels(std::vector<uint32_t>& out, int& width, int& height);
@@ -64,4 +73,7 @@ private:
   bool isFramed;
   SDL_Rect windowedPlace;  // where the window goes back to when full screen ends
   bool windowedFramed;
+  int pictureWidth;  // the client size the program asked for, or full screen the logical size
+  int pictureHeight;
+  bool vsync;
 };

@@ -88,6 +88,15 @@ SDL_Event textEvent(const char* text) {
   SDL_strlcpy(event.text.text, text, sizeof event.text.text);
   return event;
 }
+SDL_Event mouseEvent(Uint32 type, int x, int y, Uint8 button = 0) {
+  SDL_Event event;
+  SDL_zero(event);
+  if (type == SDL_MOUSEMOTION)
+    event.motion = SDL_MouseMotionEvent{type, 0, 7, 0, 0, x, y, 0, 0};
+  else
+    event.button = SDL_MouseButtonEvent{type, 0, 7, 0, button, 0, 1, 0, x, y};
+  return event;
+}
 SDL_Event windowEvent(Uint8 what) {
   SDL_Event event;
   SDL_zero(event);
@@ -119,6 +128,7 @@ TEST(SdlBackendOpen, WithoutADisplayThereIsNoSdlBackend) {
 struct Seen {
   UINT message;
   WPARAM wParam;
+  LPARAM lParam;
 };
 std::vector<Seen> seen;
 
@@ -132,8 +142,8 @@ Pairs seenPairs() {
 
 LRESULT CALLBACK recordingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_ACTIVATEAPP || message == WM_KEYDOWN || message == WM_CHAR || message == WM_TIMER ||
-      message == WM_DESTROY) {
-    seen.push_back(Seen{message, wParam});
+      message == WM_DESTROY || (message >= WM_MOUSEMOVE && message <= WM_MBUTTONUP)) {
+    seen.push_back(Seen{message, wParam, lParam});
   }
   if (message == WM_DESTROY) PostQuitMessage(0);
   return DefWindowProcA(window, message, wParam, lParam);
@@ -178,6 +188,10 @@ protected:
       event.text.windowID = id;
     else if (event.type == SDL_WINDOWEVENT)
       event.window.windowID = id;
+    else if (event.type == SDL_MOUSEMOTION)
+      event.motion.windowID = id;
+    else if (event.type == SDL_MOUSEBUTTONDOWN || event.type == SDL_MOUSEBUTTONUP)
+      event.button.windowID = id;
     else
       event.key.windowID = id;
     ASSERT_EQ(SDL_PushEvent(&event), 1);
@@ -217,6 +231,35 @@ TEST_F(SdlLayerTest, KeysArriveAsKeyDownThenChar) {
   EXPECT_EQ(
       seenPairs(),
       Pairs({{WM_KEYDOWN, 0x31}, {WM_CHAR, '1'}, {WM_KEYDOWN, 27}, {WM_CHAR, 27}, {WM_CHAR, 0xC4}, {WM_CHAR, 0xFA}}));
+}
+
+TEST_F(SdlLayerTest, MousePositionsArriveInPicturePixelsWhateverTheScale) {
+  ShowWindow(window, SW_SHOW);
+  Display display;
+  ASSERT_TRUE(display.initWindowed(window, 640, 480));
+  drain();
+  seen.clear();
+  // A window manager made the window twice the client size.
+  SDL_SetWindowSize(sdl->sdlWindowOf(window)->handle(), 1280, 960);
+  pushToWindow(mouseEvent(SDL_MOUSEMOTION, 200, 100));
+  pushToWindow(mouseEvent(SDL_MOUSEBUTTONDOWN, 1279, 959, SDL_BUTTON_RIGHT));
+  pushToWindow(mouseEvent(SDL_MOUSEBUTTONUP, 1400, -5, SDL_BUTTON_RIGHT));  // dragged out: the nearest edge
+  drain();
+  // Full screen at 640 x 360 on the 4:3 screen of the dummy driver (1024 x 768): scaled by 1.6
+  // between bars of 96 rows.
+  Display fullScreen;
+  ASSERT_TRUE(fullScreen.initFullScreen(window, 640, 360));
+  drain();
+  pushToWindow(mouseEvent(SDL_MOUSEMOTION, 512, 384));
+  pushToWindow(mouseEvent(SDL_MOUSEBUTTONDOWN, 1, 20, SDL_BUTTON_MIDDLE));  // in the top bar
+  drain();
+  std::vector<LPARAM> positions;
+  for (const Seen& one : seen) {
+    if (one.message >= WM_MOUSEMOVE) positions.push_back(one.lParam);
+  }
+  EXPECT_EQ(positions, std::vector<LPARAM>({MAKELPARAM(100, 50), MAKELPARAM(639, 479), MAKELPARAM(639, 0),
+                                            MAKELPARAM(320, 180), MAKELPARAM(0, 0)}));
+  EXPECT_EQ(seenPairs().back(), std::make_pair(UINT(WM_MBUTTONDOWN), WPARAM(MK_MBUTTON)));
 }
 
 TEST_F(SdlLayerTest, TheCloseButtonEndsInDestroyAndQuit) {
