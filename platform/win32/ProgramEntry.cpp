@@ -6,7 +6,8 @@
 //   --screenshot FILE   save the last presented picture as PNG when WinMain returns
 //   --fixed-fps N       a virtual clock that advances 1/N s per presented frame, so frame rates,
 //                       timers and everything that depends on them repeat exactly
-//   --keys LIST         keys pressed at given frames of a headless run (platform/win32/InputScript.h)
+//   --keys LIST         keys and mouse input at given frames of a headless run
+//                       (platform/win32/InputScript.h)
 //   --help              lists these options and ends (status 0) without running the program
 // Without a display (or an SDL build) the program runs headless; given none of the options then,
 // it stops after kDefaultFrames frames and saves "screenshot.png", so a plain start still shows
@@ -40,9 +41,13 @@ const char kHelp[] =
     "  --frames N          end the run after N presented frames\n"
     "  --screenshot FILE   save the last presented picture as PNG at the end\n"
     "  --fixed-fps N       a clock that advances 1/N s per presented frame, so runs repeat exactly\n"
-    "  --keys LIST         headless: keys pressed after given frames, as FRAME:KEY,FRAME:KEY...\n"
-    "                      (KEY: a letter or digit, Escape, Return, Space, Tab, Backspace, Left,\n"
-    "                      Right, Up, Down), e.g. --keys 60:1,120:Escape\n"
+    "  --keys LIST         headless: input after given frames, as FRAME:WHAT,FRAME:WHAT...\n"
+    "                      WHAT: KEY (pressed and released), down:KEY, up:KEY (held, let go),\n"
+    "                      move:X,Y, down:BUTTON:X,Y, up:BUTTON:X,Y (the mouse in the picture;\n"
+    "                      BUTTON: left, right, middle). KEY: a letter or digit, Escape, Return,\n"
+    "                      Space, Tab, Backspace, Left, Right, Up, Down, Shift, Control, Home,\n"
+    "                      End, PageUp, PageDown, Insert, Delete, F1 to F12.\n"
+    "                      E.g. --keys 60:1,70:down:Left,90:up:Left,95:move:320,240,120:Escape\n"
     "  --help              this list\n"
     "Without a display the program runs headless.\n";
 

@@ -17,11 +17,14 @@ namespace {
 
 std::string seenCommandLine;
 int renderedFrames = 0;
-std::string keyLog;  // "frame:message:wParam " for each key message; Escape quits
+std::string keyLog;  // "frame:message:wParam[:x,y] " for each key and mouse message; Escape quits
 
 LRESULT CALLBACK entryProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_KEYDOWN || message == WM_KEYUP || message == WM_CHAR) {
-    keyLog += std::to_string(renderedFrames) + ":" + std::to_string(message) + ":" + std::to_string(wParam) + " ";
+  const bool mouse = message >= WM_MOUSEMOVE && message <= WM_MBUTTONUP;
+  if (message == WM_KEYDOWN || message == WM_KEYUP || message == WM_CHAR || mouse) {
+    keyLog += std::to_string(renderedFrames) + ":" + std::to_string(message) + ":" + std::to_string(wParam);
+    if (mouse) keyLog += ":" + std::to_string(LOWORD(lParam)) + "," + std::to_string(HIWORD(lParam));
+    keyLog += " ";
     if (message == WM_KEYDOWN && wParam == VK_ESCAPE) PostQuitMessage(0);
   }
   return DefWindowProcA(window, message, wParam, lParam);
@@ -124,6 +127,8 @@ TEST(ProgramEntryTest, HelpAndBadOptionValuesStopBeforeTheProgramRuns) {
   // --help lists the options and succeeds; a bad value fails with 2. Neither runs WinMain.
   const std::vector<std::vector<const char*>> cases = {{"demo", "--headless", "--frames", "zero"},
                                                        {"demo", "--keys", "5:1,6:Nope"},
+                                                       {"demo", "--keys", "1:move:5"},
+                                                       {"demo", "--keys", "1:down:thumb:1,2"},
                                                        {"demo", "--frames", "3", "--help"}};
   for (const auto& arguments : cases) {
     layer::reset();
@@ -145,13 +150,18 @@ TEST(ProgramEntryTest, HelpAndBadOptionValuesStopBeforeTheProgramRuns) {
 
 TEST(ProgramEntryTest, ScriptedKeysArriveOnceTheirFrameWasPresented) {
   layer::reset();
-  const char* argv[] = {"demo", "--headless", "--frames", "50", "--keys", "3:a,3:Left,0:Space,5:ESCAPE"};
+  const std::string keys =
+      "3:a,3:Left,0:Space,5:ESCAPE,1:down:shift,2:move:1,1,2:move:7,8,2:down:Right:9,10,"
+      "4:up:right:11,12,4:up:Shift,2:F12";
+  const char* argv[] = {"demo", "--headless", "--frames", "50", "--keys", keys.c_str()};
   ::testing::internal::CaptureStdout();
   EXPECT_EQ(platform::runProgram(6, const_cast<char**>(argv), nullptr), 1);
   ::testing::internal::GetCapturedStdout();
-  // Key down, its character, key up; Escape quits after frame 5.
+  // Key down, its character, key up; Shift held from frame 1 to 4 and the mouse (two moves at once
+  // are one), with the buttons and keys held; Escape quits after frame 5.
   EXPECT_EQ(keyLog,
-            "0:256:32 0:258:32 0:257:32 3:256:65 3:258:97 3:257:65 3:256:37 3:257:37 5:256:27 5:258:27 5:257:27 ");
+            "0:256:32 0:258:32 0:257:32 1:256:16 2:512:4:7,8 2:516:6:9,10 2:256:123 2:257:123 3:256:65 3:258:97 "
+            "3:257:65 3:256:37 3:257:37 4:517:4:11,12 4:257:16 5:256:27 5:258:27 5:257:27 ");
   EXPECT_EQ(renderedFrames, 5);
 }
 
