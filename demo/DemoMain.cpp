@@ -8,7 +8,7 @@
 #include <new>
 
 #include "demo/DemoScene.h"
-#include "demo/IniFile.h"
+#include "demo/WindowSettings.h"
 #include "display/Display.h"
 #include "render/LayerSet.h"
 #include "render/Sprite.h"
@@ -22,20 +22,6 @@ LayerSet layerSet;
 
 HWND mainWindow = nullptr;
 int32_t appActive = 0;
-
-namespace {
-
-constexpr int32_t kDefaultWidth = 640;
-constexpr int32_t kDefaultHeight = 480;
-
-// A side of the back buffer from the settings; one out of bounds keeps its default.
-int32_t readSide(IniFile& settings, const char* key, int32_t fallback) {
-  const int32_t value = settings.getInt(key, fallback);
-  if (value < kMinimumSide || value > kMaximumSide) return fallback;
-  return value;
-}
-
-}  // namespace
 
 bool createMainWindow(HINSTANCE instance) {
   WNDCLASSA windowClass;
@@ -89,28 +75,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   // Start-up goes on without a window; the display reports what it cannot do without one.
   createMainWindow(instance);
 
-  int32_t width = kDefaultWidth;
-  int32_t height = kDefaultHeight;
-  bool displayReady = false;
-  IniFile* settings = new (std::nothrow) IniFile;
-  if (settings && settings->load("setting.ini")) {
-    settings->selectSection("Window");
-    const int32_t fullScreenSetting = settings->getInt("FullScreen", 0);
-    width = readSide(*settings, "Width", kDefaultWidth);
-    height = readSide(*settings, "Height", kDefaultHeight);
-    if (fullScreenSetting) {
-      displayReady = theDisplay.initFullScreen(mainWindow, width, height);
-    } else {
-      displayReady = theDisplay.initWindowed(mainWindow, width, height);
-    }
-  } else {
-    displayReady = theDisplay.initWindowed(mainWindow, kDefaultWidth, kDefaultHeight);
-  }
-  delete settings;
-  if (!displayReady) return 1;
+  // Windowed at 640 x 480 unless setting.ini says otherwise.
+  WindowSettings settings(0, 640, 480);
+  settings.read("setting.ini");
+  if (!settings.startDisplay(theDisplay, mainWindow)) return 1;
 
   DemoScene scene;
-  if (!scene.setUp(width, height)) return 1;
+  if (!scene.setUp(settings.width, settings.height)) return 1;
 
   // Messages first; with none waiting, render while active and sleep in WaitMessage otherwise.
   MSG message;

@@ -14,11 +14,6 @@ extern int32_t appActive;
 // construction matters.
 extern Display theDisplay;
 
-// Settings of section "Window" in setting.ini outside these bounds fall back to their defaults:
-// a side of 8192 pixels keeps width x height far inside the back buffer's 32-bit size.
-constexpr int32_t kMinimumSide = 1;
-constexpr int32_t kMaximumSide = 8192;
-
 // Registers the window class "test" and creates the 640 x 480 pop-up window centred on the
 // screen; true when the window exists.
 bool createMainWindow(HINSTANCE instance);
