@@ -16,14 +16,14 @@ enum class FramePacing {
 // What a GameWindow starts with. The settings file, when there is one, has the last word on the
 // display: its section [Window] with FullScreen (0 or 1), Width and Height (1 to 8192).
 struct GameOptions {
-  const char* title = "Brumal";
-  const char* windowClass = "BrumalGame";
-  int32_t width = 640;  // the back buffer's size, in pixels
-  int32_t height = 480;
-  bool fullScreen = false;
+  const char* title = "Brumal";              // the window's title
+  const char* windowClass = "BrumalGame";    // the name its window class is registered under
+  int32_t width = 640;                       // the back buffer's width in pixels
+  int32_t height = 480;                      // and its height
+  bool fullScreen = false;                   // full screen at width x height, or windowed
   const char* settingsFile = "setting.ini";  // null for none
-  FramePacing pacing = FramePacing::Capped;
-  int32_t framesPerSecond = 60;
-  bool escapeQuits = true;  // Escape ends the run, as in the demo
-  bool clearFrame = true;   // the back buffer is filled with code 0 before each draw
+  FramePacing pacing = FramePacing::Capped;  // how frames follow each other
+  int32_t framesPerSecond = 60;              // the cap (Capped, and Refresh where it cannot wait)
+  bool escapeQuits = true;                   // Escape ends the run, as in the demo
+  bool clearFrame = true;                    // the back buffer is filled with code 0 before each draw
 };

@@ -32,7 +32,9 @@ public:
   // and the game say why themselves).
   int run(HINSTANCE instance, Game& game);
 
+  // The display the game draws into (its back buffer, size and frame rate).
   Display& display() { return display_; }
+  // The game's window, for timers (SetTimer) and message boxes; null before run.
   HWND window() const { return window_.handle; }
   // Whether frames are drawn now: the application is active.
   bool active() const { return active_; }
@@ -45,8 +47,9 @@ public:
 
   // Whether a key or mouse button (VK_LBUTTON ...) is down, as the messages so far say.
   static bool keyDown(uint32_t virtualKey);
-  // The mouse's last position, in back-buffer pixels.
+  // The mouse's last column, in back-buffer pixels.
   int32_t mouseX() const { return mouseX_; }
+  // The mouse's last row, in back-buffer pixels.
   int32_t mouseY() const { return mouseY_; }
 
 private:
