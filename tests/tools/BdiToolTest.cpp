@@ -75,6 +75,8 @@ TEST_F(ToolRun, EncodesWithEachMethodAndDecodesToTheDisplayedColours) {
           << method << ", pixel " << i;
     }
   }
+  ASSERT_EQ(bdi("encode --dither in.png dithered.bdi"), 0) << err;
+  EXPECT_NE(readBytes(dir / "dithered.bdi"), readBytes(dir / "out.bdi"));
 }
 
 TEST_F(ToolRun, KeyOptionsMapPixelsToTheKeyCode) {
@@ -85,13 +87,13 @@ TEST_F(ToolRun, KeyOptionsMapPixelsToTheKeyCode) {
   image.set(3, 0, 255, 255, 255);
   std::string error;
   ASSERT_TRUE(image.write(dir / "key.png", error)) << error;
-  ASSERT_EQ(bdi("encode -m 0 -k 248 -c 255,0,255 key.png key.bdi"), 0) << err;
-  const Bytes file = readBytes(dir / "key.bdi");
-  ASSERT_EQ(file.size(), 20u);
-  EXPECT_EQ(file[16], 248);
-  EXPECT_EQ(file[17], 248);
-  EXPECT_NE(file[18], 248);
-  EXPECT_EQ(file[19], 255);
+  // Dithered too: pixels that show like the key code still do not take it.
+  for (const std::string dither : {"", "-d "}) {
+    ASSERT_EQ(bdi("encode -m 0 " + dither + "-k 248 -c 255,0,255 key.png key.bdi"), 0) << err;
+    const Bytes file = readBytes(dir / "key.bdi");
+    ASSERT_EQ(file.size(), 20u);
+    EXPECT_TRUE(file[16] == 248 && file[17] == 248 && file[18] != 248 && file[19] == 255) << dither;
+  }
 }
 
 TEST_F(ToolRun, BadInputFailsClearlyAndWritesNothing) {
