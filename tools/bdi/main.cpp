@@ -80,6 +80,20 @@ bool readFile(const std::string& path, std::vector<uint8_t>& bytes, std::string&
   return true;
 }
 
+// Without a key code, transparent pixels are coded by the colour they hide, which is rarely
+// what was meant.
+void warnOfTransparency(const std::string& path, const PngImage& image) {
+  size_t transparent = 0;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) transparent += image.at(x, y)[3] == 0 ? 1 : 0;
+  }
+  if (transparent > 0) {
+    std::fprintf(stderr,
+                 "bdi: warning: %s has transparent pixels (%zu) but no key code (-k); they are coded as opaque\n",
+                 path.c_str(), transparent);
+  }
+}
+
 int encodeCommand(const std::vector<std::string>& args) {
   int method = -1;  // -1: the smallest
   bool dither = false;
@@ -139,6 +153,9 @@ int encodeCommand(const std::vector<std::string>& args) {
       coder.setKeyColor(static_cast<uint8_t>(keyColor[0]), static_cast<uint8_t>(keyColor[1]),
                         static_cast<uint8_t>(keyColor[2]));
     }
+  }
+  if (keyCode < 0) {
+    warnOfTransparency(files[0], image);
   }
   const std::vector<uint8_t> codes = dither ? ErrorDiffuser(coder).codes(image) : coder.codes(image);
 
