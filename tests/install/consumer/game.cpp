@@ -46,6 +46,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
   Sprite dot;
   BitmapFont font;
   if (!dot.load(loader, "data\\dot.bdi") || !font.load(loader, "data\\unifont.font")) return fail("load");
+  if (dot.header[0] >> 24 != 2) return fail("dot.bdi is not LZSS-coded as its options say");  // byte 3: method
 
   std::memset(display.buffer, 0x40, static_cast<size_t>(display.bufferSize));
   dot.x = 100;
