@@ -238,7 +238,8 @@ step_zip() {
     [ "$bits" = 32 ] && dir=$win32
     [ -f "$dir/CMakeCache.txt" ] || { fail "zip: no $bits-bit build (steps build, build32)"; continue; }
     rm -f "$dir"/brumal-*.zip
-    (cd "$dir" && cpack) >"$work/cpack-$bits.log" 2>&1
+    # Configured again first: cpack reads the package settings the last configure wrote.
+    { cmake "$dir" && (cd "$dir" && cpack); } >"$work/cpack-$bits.log" 2>&1
     name=$(cd "$dir" && ls brumal-*-win"$bits".zip 2>/dev/null)
     [ -n "$name" ] || { fail "zip: cpack made no win$bits .zip"; show "$work/cpack-$bits.log"; continue; }
     rm -rf "$work/zip$bits" && mkdir -p "$work/zip$bits" && unzip -q "$dir/$name" -d "$work/zip$bits"
