@@ -252,7 +252,7 @@ step_zip() {
     cmp -s "$work/zip$bits/$top_dir/setting.ini" "$top/assets/setting.ini" || problems+=("setting.ini is not the default one")
     grep -q $'\r$' "$work/zip$bits/$top_dir/README.txt" || problems+=("README.txt has no CR LF line ends")
     for exe in demo packer; do
-      x86_64-w64-mingw32-objdump -t "$work/zip$bits/$top_dir/$exe.exe" 2>/dev/null | grep -q '\.text' &&
+      [ "$(x86_64-w64-mingw32-objdump -t "$work/zip$bits/$top_dir/$exe.exe" 2>/dev/null | grep -c '^\[')" -eq 0 ] ||
         problems+=("$exe.exe is not stripped")
     done
     if [ ${#problems[@]} -eq 0 ]; then
