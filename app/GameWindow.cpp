@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "app/Game.h"
-#include "demo/WindowSettings.h"
+#include "app/WindowSettings.h"
 
 GameWindow::GameWindow(const GameOptions& options) : options_(options) {}
 

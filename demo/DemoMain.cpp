@@ -8,7 +8,7 @@
 #include <new>
 
 #include "demo/DemoScene.h"
-#include "demo/WindowSettings.h"
+#include "app/WindowSettings.h"
 #include "display/Display.h"
 #include "render/LayerSet.h"
 #include "render/Sprite.h"

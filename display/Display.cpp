@@ -13,6 +13,13 @@
 
 FrameRateState frameRateState;
 
+#if defined(_WIN32) && !defined(_WIN64)
+// The sizes the 32-bit DirectDraw 7 expects in dwSize: a description or effects record of any
+// other size is refused.
+static_assert(sizeof(DDSURFACEDESC2) == 124, "DDSURFACEDESC2 must be 124 bytes on 32-bit Windows");
+static_assert(sizeof(DDBLTFX) == 100, "DDBLTFX must be 100 bytes on 32-bit Windows");
+#endif
+
 namespace {
 
 // "您的桌面不是16位色的，不能在窗口模式下运行" in GBK.

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <numeric>
 #include <random>
 #include <string>
 #include <vector>
@@ -13,6 +14,9 @@
 #include "tools/bdi/BdiEncoder.h"
 #include "tools/bdi/BdiFile.h"
 #include "tools/bdi/ColorCoder.h"
+#include "tools/bdi/ErrorDiffuser.h"
+#include "tools/bdi/PerceptualPalette.h"
+#include "tools/bdi/PngImage.h"
 #include "tests/support/ScratchFiles.h"
 
 namespace {
@@ -81,7 +85,7 @@ TEST(ColorCoding, CodesAndTheirDisplayColoursMatch) {
   EXPECT_EQ(ColorCoder::codeRgb(248), (std::array<uint8_t, 3>{255, 28, 198}));
 }
 
-TEST(ColorCoding, KeyedPixelsAloneTakeTheKeyCode) {
+TEST(ColorCoding, KeyedPixelsAloneTakeTheKeyCodeDitheredOrNot) {
   ColorCoder coder;
   coder.setKeyCode(248);
   coder.setKeyTransparent(true);
@@ -94,6 +98,19 @@ TEST(ColorCoding, KeyedPixelsAloneTakeTheKeyCode) {
   EXPECT_EQ(coder.code(pixels[2]), nearestColorCodeAvoiding(codeWord(248), 248));  // looks like the key
   EXPECT_EQ(coder.code(pixels[3]), nearestColorCode(0x07E0));                      // alpha only matters at 0
 
+  // Dithered: a gradient from the key code's own colour, a key-coloured row, holes hiding white or black.
+  PngImage hidingWhite(40, 20), hidingBlack(40, 20);
+  for (int i = 0; i < 40 * 20; ++i) {
+    const bool hole = i % 7 == 3, keyRow = i / 40 == 5;
+    const uint8_t r = keyRow ? 255 : static_cast<uint8_t>(255 - i % 40 * 4), g = keyRow ? 0 : 28,
+                  b = keyRow ? 255 : 198;
+    hidingWhite.set(i % 40, i / 40, hole ? 255 : r, hole ? 255 : g, hole ? 255 : b, hole ? 0 : 255);
+    hidingBlack.set(i % 40, i / 40, hole ? 0 : r, hole ? 0 : g, hole ? 0 : b, hole ? 0 : 255);
+  }
+  const Bytes codes = ErrorDiffuser(coder).codes(hidingWhite);
+  EXPECT_EQ(codes, ErrorDiffuser(coder).codes(hidingBlack));
+  for (int i = 0; i < 40 * 20; ++i) ASSERT_EQ(codes[i] == 248, coder.isKeyed(hidingWhite.at(i % 40, i / 40))) << i;
+
   ColorCoder black;
   black.setKeyCode(0);
   black.setKeyTransparent(true);
@@ -101,6 +118,49 @@ TEST(ColorCoding, KeyedPixelsAloneTakeTheKeyCode) {
   const uint8_t hole[4] = {255, 255, 255, 0};
   EXPECT_EQ(black.code(dark), nearestColorCodeAvoiding(0, 0));
   EXPECT_EQ(black.code(hole), 0);
+}
+
+// Squared error of the shown codes in 4 x 4 block averages (about what the eye averages over).
+double blurredError(const PngImage& image, const Bytes& codes) {
+  const int w = image.width();
+  std::vector<double> blocks(codes.size() / 16 * 3 + 3);
+  for (int i = 0; i < w * image.height(); ++i) {
+    const size_t block = i / w / 4 * (w / 4) + i % w / 4;
+    for (int k = 0; k < 3; ++k) blocks[block * 3 + k] += ColorCoder::codeRgb(codes[i])[k] - image.at(i % w, i / w)[k];
+  }
+  return std::inner_product(blocks.begin(), blocks.end(), blocks.begin(), 0.0);
+}
+
+TEST(Dithering, SmoothShadingComesCloserAndRedDoesNotSmearIntoGrey) {
+  PngImage ramp(96, 32), redOverGrey(32, 16);
+  for (int i = 0; i < 96 * 32; ++i) ramp.set(i % 96, i / 96, i % 96 * 255 / 95, 100 + i / 96, 60 + i % 96 / 3);
+  for (int i = 0; i < 32 * 16; ++i)
+    redOverGrey.set(i % 32, i / 32, i < 256 ? 255 : 128, i < 256 ? 0 : 128, i < 256 ? 0 : 128);
+  ColorCoder plain;
+  EXPECT_LT(blurredError(ramp, ErrorDiffuser(plain).codes(ramp)) * 15, blurredError(ramp, plain.codes(ramp)));
+  // Pure red is out of reach (every strong red code has some green): its error is clamped rather
+  // than piled up and dumped as pink into the grey below.
+  const Bytes codes = ErrorDiffuser(plain).codes(redOverGrey);
+  double sum[3] = {};
+  for (int i = 256 * 3; i < 512 * 3; ++i) sum[i % 3] += ColorCoder::codeRgb(codes[i / 3])[i % 3];
+  for (double channel : sum) EXPECT_NEAR(channel / 256, 128, 8);
+}
+
+TEST(Dithering, PaletteFindsTheNearestLookingCode) {
+  std::mt19937 random(5);
+  for (int avoided : {-1, 0, 224}) {
+    PerceptualPalette palette;
+    if (avoided >= 0) palette.avoid(static_cast<uint8_t>(avoided));
+    for (int i = 0; i < 3000; ++i) {  // every code's own colour, then random colours
+      const uint32_t bits = random();
+      const auto rgb = i < 256 ? ColorCoder::codeRgb(static_cast<uint8_t>(i))
+                               : PerceptualPalette::Rgb{uint8_t(bits), uint8_t(bits >> 8), uint8_t(bits >> 16)};
+      const auto d = [&](int code) { return PerceptualPalette::distance(ColorCoder::codeRgb(code), rgb); };
+      int best = avoided == 0 ? 1 : 0;
+      for (int c = 0; c < 256; ++c) best = c != avoided && d(c) < d(best) ? c : best;
+      ASSERT_EQ(palette.nearest(rgb), best) << i << " avoiding " << avoided;
+    }
+  }
 }
 
 TEST(ToolFiles, OutputAppearsWholeOrNotAtAll) {

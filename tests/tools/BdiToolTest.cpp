@@ -56,6 +56,7 @@ TEST_F(ToolRun, EncodesWithEachMethodAndDecodesToTheDisplayedColours) {
   size_t smallest = SIZE_MAX;
   for (const std::string method : {"0", "1", "2", "auto"}) {
     ASSERT_EQ(bdi("encode -m " + method + " in.png out.bdi"), 0) << err;
+    EXPECT_EQ(err, "bdi: warning: in.png has transparent pixels (1) but no key code (-k); they are coded as opaque\n");
     const Bytes file = readBytes(dir / "out.bdi");
     BdiHeader header;
     ASSERT_TRUE(parseBdiFile(file, header, error)) << error;
@@ -75,6 +76,8 @@ TEST_F(ToolRun, EncodesWithEachMethodAndDecodesToTheDisplayedColours) {
           << method << ", pixel " << i;
     }
   }
+  ASSERT_EQ(bdi("encode --dither in.png dithered.bdi"), 0) << err;
+  EXPECT_NE(readBytes(dir / "dithered.bdi"), readBytes(dir / "out.bdi"));
 }
 
 TEST_F(ToolRun, KeyOptionsMapPixelsToTheKeyCode) {
@@ -85,13 +88,14 @@ TEST_F(ToolRun, KeyOptionsMapPixelsToTheKeyCode) {
   image.set(3, 0, 255, 255, 255);
   std::string error;
   ASSERT_TRUE(image.write(dir / "key.png", error)) << error;
-  ASSERT_EQ(bdi("encode -m 0 -k 248 -c 255,0,255 key.png key.bdi"), 0) << err;
-  const Bytes file = readBytes(dir / "key.bdi");
-  ASSERT_EQ(file.size(), 20u);
-  EXPECT_EQ(file[16], 248);
-  EXPECT_EQ(file[17], 248);
-  EXPECT_NE(file[18], 248);
-  EXPECT_EQ(file[19], 255);
+  // Dithered too: pixels that show like the key code still do not take it.
+  for (const std::string dither : {"", "-d "}) {
+    ASSERT_EQ(bdi("encode -m 0 " + dither + "-k 248 -c 255,0,255 key.png key.bdi"), 0) << err;
+    EXPECT_EQ(err, "") << dither;
+    const Bytes file = readBytes(dir / "key.bdi");
+    ASSERT_EQ(file.size(), 20u);
+    EXPECT_TRUE(file[16] == 248 && file[17] == 248 && file[18] != 248 && file[19] == 255) << dither;
+  }
 }
 
 TEST_F(ToolRun, BadInputFailsClearlyAndWritesNothing) {

@@ -1,6 +1,7 @@
 #include "tools/bdi/ColorCoder.h"
 
 #include "render/BlendTables.h"
+#include "tools/bdi/PngImage.h"
 
 std::array<uint8_t, 3> ColorCoder::codeRgb(uint8_t code) {
   const uint32_t word = codeWord(code);
@@ -36,4 +37,13 @@ uint8_t ColorCoder::code(const uint8_t* rgba) {
     known = hasKey() ? nearestColorCodeAvoiding(word, static_cast<uint8_t>(keyCode_)) : nearestColorCode(word);
   }
   return static_cast<uint8_t>(known);
+}
+
+std::vector<uint8_t> ColorCoder::codes(const PngImage& image) {
+  std::vector<uint8_t> out;
+  out.reserve(static_cast<size_t>(image.width()) * image.height());
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) out.push_back(code(image.at(x, y)));
+  }
+  return out;
 }

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+class PngImage;
+
 // Turns RGBA pixels into the engine's colour codes and codes back into the RGB that the display
 // shows for them. Code c is shown as the RGB565 word c * 0x101; an RGB pixel becomes the code
 // nearest to its RGB565 word (nearestColorCode).
@@ -21,8 +23,11 @@ public:
   void setKeyColor(uint8_t r, uint8_t g, uint8_t b);
 
   bool hasKey() const { return keyCode_ >= 0; }
+  int keyCode() const { return keyCode_; }
   bool isKeyed(const uint8_t* rgba) const;
   uint8_t code(const uint8_t* rgba);
+  // The codes of a whole picture, row by row.
+  std::vector<uint8_t> codes(const PngImage& image);
 
 private:
   int keyCode_ = -1;

@@ -1,5 +1,5 @@
 // bdi: converts between PNG pictures and the engine's BDI images.
-//   bdi encode [-m 0|1|2|auto] [-k CODE [-c R,G,B]] input.png output.bdi
+//   bdi encode [-m 0|1|2|auto] [-d] [-k CODE [-c R,G,B]] input.png output.bdi
 //   bdi decode input.bdi output.png
 //   bdi info input.bdi
 #include <cstdio>
@@ -14,6 +14,7 @@
 #include "tools/bdi/BdiEncoder.h"
 #include "tools/bdi/BdiFile.h"
 #include "tools/bdi/ColorCoder.h"
+#include "tools/bdi/ErrorDiffuser.h"
 #include "tools/bdi/PngImage.h"
 
 namespace {
@@ -23,10 +24,13 @@ constexpr int kExitUsage = 2;
 
 void printUsage(std::FILE* to = stderr) {
   std::fprintf(to,
-               "usage: bdi encode [-m 0|1|2|auto] [-k CODE [-c R,G,B]] input.png output.bdi\n"
+               "usage: bdi encode [-m 0|1|2|auto] [-d] [-k CODE [-c R,G,B]] input.png output.bdi\n"
                "       bdi decode input.bdi output.png\n"
                "       bdi info input.bdi\n"
                "  -m METHOD   0 stored, 1 run-length, 2 LZSS, auto the smallest (default auto)\n"
+               "  -d          dither (also --dither): hand each pixel's colour error on to its\n"
+               "              neighbours, for photographs and soft shading; without it each pixel\n"
+               "              takes its nearest code, as pixel art wants\n"
                "  -k CODE     colour code 0..255 for keyed pixels: fully transparent ones, and those\n"
                "              of the -c colour; no other pixel gets CODE\n"
                "  -c R,G,B    also key the pixels of this exact colour\n");
@@ -76,8 +80,23 @@ bool readFile(const std::string& path, std::vector<uint8_t>& bytes, std::string&
   return true;
 }
 
+// Without a key code, transparent pixels are coded by the colour they hide, which is rarely
+// what was meant.
+void warnOfTransparency(const std::string& path, const PngImage& image) {
+  size_t transparent = 0;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) transparent += image.at(x, y)[3] == 0 ? 1 : 0;
+  }
+  if (transparent > 0) {
+    std::fprintf(stderr,
+                 "bdi: warning: %s has transparent pixels (%zu) but no key code (-k); they are coded as opaque\n",
+                 path.c_str(), transparent);
+  }
+}
+
 int encodeCommand(const std::vector<std::string>& args) {
   int method = -1;  // -1: the smallest
+  bool dither = false;
   int keyCode = -1;
   bool hasKeyColor = false;
   int keyColor[3] = {0, 0, 0};
@@ -99,6 +118,8 @@ int encodeCommand(const std::vector<std::string>& args) {
         return fail("key colour must be R,G,B with each 0 to 255, not '" + args[i] + "'");
       }
       hasKeyColor = true;
+    } else if (arg == "-d" || arg == "--dither") {
+      dither = true;
     } else if (!arg.empty() && arg[0] == '-') {
       printUsage();
       return kExitUsage;
@@ -133,13 +154,10 @@ int encodeCommand(const std::vector<std::string>& args) {
                         static_cast<uint8_t>(keyColor[2]));
     }
   }
-  std::vector<uint8_t> codes;
-  codes.reserve(static_cast<size_t>(image.width()) * image.height());
-  for (int y = 0; y < image.height(); ++y) {
-    for (int x = 0; x < image.width(); ++x) {
-      codes.push_back(coder.code(image.at(x, y)));
-    }
+  if (keyCode < 0) {
+    warnOfTransparency(files[0], image);
   }
+  const std::vector<uint8_t> codes = dither ? ErrorDiffuser(coder).codes(image) : coder.codes(image);
 
   // Every asked method is tried; the smallest payload wins, ties going to the simpler method.
   std::vector<uint8_t> payload;

@@ -1,4 +1,4 @@
-#include "demo/WindowSettings.h"
+#include "app/WindowSettings.h"
 
 #include "demo/IniFile.h"
 #include "display/Display.h"

@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Exit status 0 when this machine runs 32-bit x86 programs, which Wine's 32-bit part needs; else
+# 1, with the reason on standard output. Some virtual machines refuse them although the kernel
+# was built with IA-32 emulation. The test is a 96-byte static i386 program that exits with 42.
+dir=$(mktemp -d)
+trap 'rm -rf "$dir"' EXIT
+printf '\x7f\x45\x4c\x46\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00\x01\x00\x00\x00'\
+'\x54\x80\x04\x08\x34\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x34\x00\x20\x00\x01\x00\x00\x00'\
+'\x00\x00\x00\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x80\x04\x08\x00\x80\x04\x08\x60\x00\x00\x00'\
+'\x60\x00\x00\x00\x05\x00\x00\x00\x00\x10\x00\x00\xb8\x01\x00\x00\x00\xbb\x2a\x00\x00\x00\xcd\x80' >"$dir/tiny32"
+chmod +x "$dir/tiny32"
+message=$("$dir/tiny32" 2>&1)
+status=$?
+[ "$status" -eq 42 ] && exit 0
+echo "a 32-bit program cannot run here (status $status${message:+: ${message##*: }})"
+exit 1
