@@ -1,3 +1,5 @@
+/// @file
+/// Whole-file reads by name, from a file source or from disk.
 #pragma once
 
 #include <cstdint>
@@ -6,22 +8,24 @@
 class ByteBuffer;
 class FileSource;
 
-// What every resource loader is given: bound to a FileSource it forwards each read there
-// (with no fallback to the disk); bound to none it reads the named file from disk, opening
-// and closing it within the call. It never owns its source.
+/// What every resource loader is given: bound to a FileSource it forwards each read there
+/// (with no fallback to the disk); bound to none it reads the named file from disk, opening
+/// and closing it within the call. It never owns its source.
 class FileLoader {
 public:
+  /// Binds the loader to source, or to the disk for null.
   explicit FileLoader(FileSource* source);
   virtual ~FileLoader() {}
 
-  // On true, buffer holds exactly the file's bytes. False when the file does not open or is
-  // not a regular file (a pipe would block the read for ever), is 2 GiB or more, cannot be
-  // allocated or is not delivered whole; a file that does not open leaves the buffer untouched.
+  /// Reads the whole file `name` into `buffer`. On true, buffer holds exactly the file's bytes.
+  /// False when the file does not open or is not a regular file (a pipe would block the read for
+  /// ever), is 2 GiB or more, cannot be allocated or is not delivered whole; a file that does not
+  /// open leaves the buffer untouched.
   bool readFile(const std::string& name, ByteBuffer& buffer);
-  // On true, block is a new[] block of size bytes owned by the caller (release with delete[]).
-  // On false the caller owns nothing: block is untouched when the file does not open, null
-  // otherwise.
+  /// Reads the whole file `name` into a new block. On true, block is a new[] block of size bytes
+  /// owned by the caller (release with delete[]). On false the caller owns nothing: block is
+  /// untouched when the file does not open, null otherwise.
   bool readFile(const std::string& name, uint8_t*& block, int32_t& size);
 
-  FileSource* source;
+  FileSource* source;  ///< where reads go; null for the disk
 };

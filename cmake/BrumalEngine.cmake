@@ -5,8 +5,9 @@
 #
 #   brumal_engine_library(TARGET [HEADERS file-or-glob...] [LINKS item...])
 #       the library's objects go into libbrumal.a (an INTERFACE library gives headers only);
-#       HEADERS are relative to the calling folder; LINKS are what a program linking the engine
-#       needs for it (system libraries, imported targets of packages BrumalConfig.cmake finds)
+#       HEADERS are relative to the calling folder (they are also what the API reference,
+#       docs/, covers); LINKS are what a program linking the engine needs for it (system
+#       libraries, imported targets of packages BrumalConfig.cmake finds)
 #   brumal_engine_tool(TARGET)
 #       installs a program; on Linux it is also exported as Brumal::TARGET, the name the data
 #       function brumal_add_pack runs it by
@@ -70,6 +71,7 @@ function(brumal_engine_library target)
       file(RELATIVE_PATH path ${PROJECT_SOURCE_DIR} ${header})
       get_filename_component(folder ${path} DIRECTORY)
       install(FILES ${header} DESTINATION ${BRUMAL_INCLUDE_DIR}/${folder} COMPONENT development)
+      set_property(GLOBAL APPEND PROPERTY BRUMAL_ENGINE_HEADERS ${header})
     endforeach()
   endforeach()
 endfunction()

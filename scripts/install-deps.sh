@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build needs, and nothing when they are all there.
-#   install-deps.sh                build, demo, tests and release packages
+#   install-deps.sh                build, demo, tests, release packages and the API reference
 #   install-deps.sh windows        also the 64-bit and 32-bit mingw-w64 cross compilers, Wine and the
 #                                  X tools its checks use; Wine's 32-bit part (wine32:i386) only where
 #                                  this machine can run 32-bit programs at all (scripts/can-run-32bit.sh)
@@ -11,7 +11,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 
 packages=(cmake make g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev libsdl2-dev libpng-dev
   zlib1g-dev libphysfs-dev unifont clang clang-format libclang-rt-14-dev xvfb xdotool imagemagick
-  file dpkg-dev)
+  file dpkg-dev doxygen)
 for set in "$@"; do
   case "$set" in
     windows)

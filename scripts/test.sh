@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test: the unit and golden tests, the
-# installed engine and the release packages (tests/install/check.sh), the same tests again under
-# AddressSanitizer and UndefinedBehaviorSanitizer, the Windows programs under Wine with their
-# release .zip files, and the demo's page in headless Chromium. Both ctest runs replay every fuzz
-# target over its seed corpus and deterministic mutations of it (fuzz/ReplayMain.cpp), so the
-# sanitizers watch the fuzz inputs too.
+# API reference (which must build with no Doxygen warning), the installed engine and the release
+# packages (tests/install/check.sh), the same tests again under AddressSanitizer and
+# UndefinedBehaviorSanitizer, the Windows programs under Wine with their release .zip files, and the
+# demo's page in headless Chromium. Both ctest runs replay every fuzz target over its seed corpus
+# and deterministic mutations of it (fuzz/ReplayMain.cpp), so the sanitizers watch the fuzz inputs
+# too.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
@@ -19,6 +20,9 @@ echo "== build and test (Release)"
 cmake -S . -B build -DCMAKE_BUILD_TYPE=Release -DBRUMAL_BENCH=ON >/dev/null
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs"
+
+echo "== the API reference (Doxygen, build/docs/html; any warning fails it)"
+cmake --build build --target docs
 
 echo "== the installed engine: a game built against it, pkg-config, the .tar.gz and the .deb"
 tests/install/check.sh --build build

@@ -1,16 +1,24 @@
-// Win32 base types with their Windows widths (LLP64: LONG and DWORD are 32 bits, pointers and
-// WPARAM/LPARAM are pointer sized).
+/// @file
+/// Win32 base types with their Windows widths (LLP64: LONG and DWORD are 32 bits, pointers and
+/// WPARAM/LPARAM are pointer sized).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
+/// @{
+
+/// The SDK's calling conventions and qualifiers: empty here, CONST const.
 #define WINAPI
 #define WINAPIV
 #define CALLBACK
 #define APIENTRY
 #define CONST const
+/// @}
 
+/// @{
+
+/// Integer, character and pointer types with the SDK's names and Windows widths.
 typedef int BOOL;
 typedef unsigned char BYTE;
 typedef unsigned short WORD;
@@ -46,13 +54,20 @@ typedef float FLOAT;
 typedef BYTE* LPBYTE;
 typedef LONG* LPLONG;
 #define VOID void
+/// @}
 
+/// @{
+
+/// BOOL's values, the longest path, and the handle that stands for none.
 #define TRUE 1
 #define FALSE 0
 #define MAX_PATH 260
 #define INVALID_HANDLE_VALUE ((HANDLE)(LONG_PTR)-1)
+/// @}
 
-// Distinct handle types, as the SDK declares them with STRICT.
+/// @{
+
+/// Distinct handle types, as the SDK declares them with STRICT.
 #define DECLARE_HANDLE(name) \
   struct name##__;           \
   typedef struct name##__* name
@@ -65,12 +80,20 @@ DECLARE_HANDLE(HBRUSH);
 typedef HICON HCURSOR;
 typedef void* HGDIOBJ;
 typedef HINSTANCE HMODULE;
+/// @}
 
+/// @{
+
+/// A file time: 100-nanosecond intervals since 1601, in two 32-bit halves.
 typedef struct _FILETIME {
   DWORD dwLowDateTime;
   DWORD dwHighDateTime;
 } FILETIME, *PFILETIME, *LPFILETIME;
+/// @}
 
+/// @{
+
+/// A rectangle; right and bottom are exclusive.
 typedef struct tagRECT {
   LONG left;
   LONG top;
@@ -78,17 +101,29 @@ typedef struct tagRECT {
   LONG bottom;
 } RECT, *PRECT, *LPRECT;
 typedef const RECT* LPCRECT;
+/// @}
 
+/// @{
+
+/// A point.
 typedef struct tagPOINT {
   LONG x;
   LONG y;
 } POINT, *PPOINT, *LPPOINT;
+/// @}
 
+/// @{
+
+/// A width and a height.
 typedef struct tagSIZE {
   LONG cx;
   LONG cy;
 } SIZE, *PSIZE, *LPSIZE;
+/// @}
 
+/// @{
+
+/// A 64-bit integer, also as two 32-bit halves (the high-resolution counter's reading).
 typedef union _LARGE_INTEGER {
   struct {
     DWORD LowPart;
@@ -96,7 +131,11 @@ typedef union _LARGE_INTEGER {
   } u;
   LONGLONG QuadPart;
 } LARGE_INTEGER, *PLARGE_INTEGER;
+/// @}
 
+/// @{
+
+/// A COM interface identifier.
 typedef struct _GUID {
   uint32_t Data1;
   uint16_t Data2;
@@ -106,7 +145,11 @@ typedef struct _GUID {
 typedef const GUID& REFGUID;
 typedef const IID& REFIID;
 typedef GUID* LPGUID;
+/// @}
 
+/// @{
+
+/// HRESULT codes and their tests: negative codes are failures.
 #define SUCCEEDED(hr) (((HRESULT)(hr)) >= 0)
 #define FAILED(hr) (((HRESULT)(hr)) < 0)
 #define S_OK ((HRESULT)0)
@@ -117,3 +160,4 @@ typedef GUID* LPGUID;
 #define E_NOTIMPL ((HRESULT)0x80004001L)
 #define E_POINTER ((HRESULT)0x80004003L)
 #define S_FALSE ((HRESULT)1L)
+/// @}

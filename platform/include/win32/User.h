@@ -1,22 +1,28 @@
-// user32: window classes and windows, the message queue and loop, timers, message boxes, window
-// placement and device contexts of windows, with the SDK's names, argument orders, struct layouts
-// and constant values: the calls the programs make, no more.
-//
-// On POSIX systems (platform/win32/) one process has one thread and one message queue. Posted
-// messages come back in order, then WM_QUIT once PostQuitMessage was called and nothing else is
-// posted, then WM_TIMER for a due timer; SendMessageA calls the window procedure directly. Input
-// from the back end (keys, characters, the mouse, activation, closing) arrives while the queue is
-// read; GetKeyState answers for the keys and mouse buttons as of the last input message taken.
-// Mouse messages carry client coordinates; full screen, the client area is the whole screen at
-// the display mode. Timers belong to a window and arrive as WM_TIMER: timer procedures are not
-// supported.
+/// @file
+/// user32: window classes and windows, the message queue and loop, timers, message boxes, window
+/// placement and device contexts of windows, with the SDK's names, argument orders, struct layouts
+/// and constant values: the calls the programs make, no more.
+///
+/// On POSIX systems (platform/win32/) one process has one thread and one message queue. Posted
+/// messages come back in order, then WM_QUIT once PostQuitMessage was called and nothing else is
+/// posted, then WM_TIMER for a due timer; SendMessageA calls the window procedure directly. Input
+/// from the back end (keys, characters, the mouse, activation, closing) arrives while the queue is
+/// read; GetKeyState answers for the keys and mouse buttons as of the last input message taken.
+/// Mouse messages carry client coordinates; full screen, the client area is the whole screen at
+/// the display mode. Timers belong to a window and arrive as WM_TIMER: timer procedures are not
+/// supported.
 #pragma once
 
 #include "win32/Types.h"
 
+/// A window procedure: it handles the messages sent and dispatched to a class's windows.
 typedef LRESULT(CALLBACK* WNDPROC)(HWND, UINT, WPARAM, LPARAM);
+/// A timer procedure (not supported on POSIX systems: timers arrive as WM_TIMER).
 typedef VOID(CALLBACK* TIMERPROC)(HWND, UINT, UINT_PTR, DWORD);
 
+/// @{
+
+/// A window class, as RegisterClassA registers it.
 typedef struct tagWNDCLASSA {
   UINT style;
   WNDPROC lpfnWndProc;
@@ -29,7 +35,11 @@ typedef struct tagWNDCLASSA {
   LPCSTR lpszMenuName;
   LPCSTR lpszClassName;
 } WNDCLASSA, *PWNDCLASSA, *LPWNDCLASSA;
+/// @}
 
+/// @{
+
+/// A message taken from the queue.
 typedef struct tagMSG {
   HWND hwnd;
   UINT message;
@@ -38,7 +48,11 @@ typedef struct tagMSG {
   DWORD time;
   POINT pt;
 } MSG, *PMSG, *LPMSG;
+/// @}
 
+/// @{
+
+/// CreateWindowExA's arguments, as WM_NCCREATE and WM_CREATE pass them (lParam).
 typedef struct tagCREATESTRUCTA {
   LPVOID lpCreateParams;
   HINSTANCE hInstance;
@@ -53,22 +67,37 @@ typedef struct tagCREATESTRUCTA {
   LPCSTR lpszClass;
   DWORD dwExStyle;
 } CREATESTRUCTA, *LPCREATESTRUCTA;
+/// @}
 
+/// @{
+
+/// Two 16-bit words packed into a message parameter, and each taken out again.
 #define MAKELPARAM(l, h) ((LPARAM)(DWORD)(((WORD)(l)) | (((DWORD)(WORD)(h)) << 16)))
 #define LOWORD(l) ((WORD)(((DWORD_PTR)(l)) & 0xffff))
 #define HIWORD(l) ((WORD)((((DWORD_PTR)(l)) >> 16) & 0xffff))
+/// @}
+
+/// @{
+
+/// The wParam values of WM_SIZE and WM_ACTIVATE.
 #define SIZE_RESTORED 0
 #define WA_INACTIVE 0
 #define WA_ACTIVE 1
+/// @}
 
-// Class styles.
+/// @{
+
+/// Class styles (WNDCLASSA::style).
 #define CS_VREDRAW 0x0001
 #define CS_HREDRAW 0x0002
 #define CS_DBLCLKS 0x0008
 #define CS_OWNDC 0x0020
 #define CS_CLASSDC 0x0040
+/// @}
 
-// Window styles.
+/// @{
+
+/// Window styles.
 #define WS_OVERLAPPED 0x00000000u
 #define WS_POPUP 0x80000000u
 #define WS_CHILD 0x40000000u
@@ -89,13 +118,21 @@ typedef struct tagCREATESTRUCTA {
 #define WS_MAXIMIZEBOX 0x00010000u
 #define WS_OVERLAPPEDWINDOW (WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX)
 #define WS_POPUPWINDOW (WS_POPUP | WS_BORDER | WS_SYSMENU)
+/// @}
 
+/// @{
+
+/// Extended window styles.
 #define WS_EX_TOPMOST 0x00000008u
 #define WS_EX_APPWINDOW 0x00040000u
+/// @}
 
+/// CreateWindowExA's position or size left to the system.
 #define CW_USEDEFAULT ((int)0x80000000)
 
-// ShowWindow commands.
+/// @{
+
+/// ShowWindow commands.
 #define SW_HIDE 0
 #define SW_SHOWNORMAL 1
 #define SW_NORMAL 1
@@ -109,12 +146,18 @@ typedef struct tagCREATESTRUCTA {
 #define SW_SHOWNA 8
 #define SW_RESTORE 9
 #define SW_SHOWDEFAULT 10
+/// @}
 
-// GetSystemMetrics.
+/// @{
+
+/// What GetSystemMetrics reports: the screen's width and height.
 #define SM_CXSCREEN 0
 #define SM_CYSCREEN 1
+/// @}
 
-// GetWindowLongA / SetWindowLongA.
+/// @{
+
+/// The values of a window that GetWindowLongA and SetWindowLongA read and write.
 #define GWL_WNDPROC (-4)
 #define GWL_HINSTANCE (-6)
 #define GWL_ID (-12)
@@ -122,8 +165,11 @@ typedef struct tagCREATESTRUCTA {
 #define GWL_EXSTYLE (-20)
 #define GWL_USERDATA (-21)
 #define GWLP_USERDATA (-21)
+/// @}
 
-// SetWindowPos.
+/// @{
+
+/// SetWindowPos: where the window goes in the Z order, and what the call leaves alone.
 #define HWND_TOP ((HWND)0)
 #define HWND_BOTTOM ((HWND)1)
 #define HWND_TOPMOST ((HWND)-1)
@@ -136,13 +182,19 @@ typedef struct tagCREATESTRUCTA {
 #define SWP_FRAMECHANGED 0x0020
 #define SWP_SHOWWINDOW 0x0040
 #define SWP_HIDEWINDOW 0x0080
+/// @}
 
-// PeekMessageA.
+/// @{
+
+/// Whether PeekMessageA takes the message it finds.
 #define PM_NOREMOVE 0x0000
 #define PM_REMOVE 0x0001
 #define PM_NOYIELD 0x0002
+/// @}
 
-// MessageBoxA styles and results.
+/// @{
+
+/// MessageBoxA styles and results.
 #define MB_OK 0x00000000u
 #define MB_OKCANCEL 0x00000001u
 #define MB_ABORTRETRYIGNORE 0x00000002u
@@ -168,8 +220,11 @@ typedef struct tagCREATESTRUCTA {
 #define IDIGNORE 5
 #define IDYES 6
 #define IDNO 7
+/// @}
 
-// Window messages.
+/// @{
+
+/// Window messages.
 #define WM_NULL 0x0000
 #define WM_CREATE 0x0001
 #define WM_DESTROY 0x0002
@@ -203,15 +258,21 @@ typedef struct tagCREATESTRUCTA {
 #define WM_MBUTTONDOWN 0x0207
 #define WM_MBUTTONUP 0x0208
 #define WM_USER 0x0400
+/// @}
 
-// wParam of the mouse messages: the buttons and keys held.
+/// @{
+
+/// wParam of the mouse messages: the buttons and keys held.
 #define MK_LBUTTON 0x0001
 #define MK_RBUTTON 0x0002
 #define MK_SHIFT 0x0004
 #define MK_CONTROL 0x0008
 #define MK_MBUTTON 0x0010
+/// @}
 
-// MsgWaitForMultipleObjects: what wakes the thread.
+/// @{
+
+/// MsgWaitForMultipleObjects: what wakes the thread.
 #define QS_KEY 0x0001
 #define QS_MOUSEMOVE 0x0002
 #define QS_MOUSEBUTTON 0x0004
@@ -224,8 +285,11 @@ typedef struct tagCREATESTRUCTA {
 #define QS_MOUSE (QS_MOUSEMOVE | QS_MOUSEBUTTON)
 #define QS_INPUT (QS_MOUSE | QS_KEY | QS_RAWINPUT)
 #define QS_ALLINPUT (QS_INPUT | QS_POSTMESSAGE | QS_TIMER | QS_PAINT | QS_HOTKEY | QS_SENDMESSAGE)
+/// @}
 
-// Virtual keys ('0'-'9' and 'A'-'Z' are their ASCII codes).
+/// @{
+
+/// Virtual keys ('0'-'9' and 'A'-'Z' are their ASCII codes).
 #define VK_LBUTTON 0x01
 #define VK_RBUTTON 0x02
 #define VK_MBUTTON 0x04
@@ -260,56 +324,103 @@ typedef struct tagCREATESTRUCTA {
 #define VK_F10 0x79
 #define VK_F11 0x7A
 #define VK_F12 0x7B
+/// @}
 
+/// @{
+
+/// The shortest and the longest timer period, in milliseconds.
 #define USER_TIMER_MINIMUM 0x0000000A
 #define USER_TIMER_MAXIMUM 0x7FFFFFFF
+/// @}
 
-// Window classes and windows.
+/// @name Window classes and windows
+/// @{
+
+/// Registers a window class; 0 when it cannot.
 ATOM WINAPI RegisterClassA(const WNDCLASSA* lpWndClass);
+/// Creates a window of a registered class; null when it cannot.
 HWND WINAPI CreateWindowExA(DWORD dwExStyle, LPCSTR lpClassName, LPCSTR lpWindowName, DWORD dwStyle, int X, int Y,
                             int nWidth, int nHeight, HWND hWndParent, HMENU hMenu, HINSTANCE hInstance, LPVOID lpParam);
-// Sends WM_DESTROY, then WM_NCDESTROY, and forgets the window and its timers.
+/// Sends WM_DESTROY, then WM_NCDESTROY, and forgets the window and its timers.
 BOOL WINAPI DestroyWindow(HWND hWnd);
+/// Shows or hides a window (an SW_ command); whether it was visible before.
 BOOL WINAPI ShowWindow(HWND hWnd, int nCmdShow);
+/// Paints what a window's client area needs; nothing needs it on POSIX systems.
 BOOL WINAPI UpdateWindow(HWND hWnd);
+/// The default handling of a message (WM_CLOSE destroys the window).
 LRESULT WINAPI DefWindowProcA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
+/// The desktop's window.
 HWND WINAPI GetDesktopWindow(void);
+/// A system measurement (SM_CXSCREEN, SM_CYSCREEN).
 int WINAPI GetSystemMetrics(int nIndex);
+/// @}
 
-// Placement.
+/// @name Placement
+/// @{
+
+/// One of a window's values (GWL_STYLE ...).
 LONG WINAPI GetWindowLongA(HWND hWnd, int nIndex);
+/// Sets one of a window's values; the previous one.
 LONG WINAPI SetWindowLongA(HWND hWnd, int nIndex, LONG dwNewLong);
-// The pointer-sized forms: only GWLP_USERDATA here.
+/// The pointer-sized forms: only GWLP_USERDATA here.
 LONG_PTR WINAPI GetWindowLongPtrA(HWND hWnd, int nIndex);
+/// Sets a window's pointer-sized value; the previous one.
 LONG_PTR WINAPI SetWindowLongPtrA(HWND hWnd, int nIndex, LONG_PTR dwNewLong);
+/// Moves, sizes or reorders a window (the SWP_ flags say which).
 BOOL WINAPI SetWindowPos(HWND hWnd, HWND hWndInsertAfter, int X, int Y, int cx, int cy, UINT uFlags);
+/// Moves and sizes a window.
 BOOL WINAPI MoveWindow(HWND hWnd, int X, int Y, int nWidth, int nHeight, BOOL bRepaint);
+/// A window's client area, from (0, 0).
 BOOL WINAPI GetClientRect(HWND hWnd, LPRECT lpRect);
+/// A point of a window's client area in screen coordinates.
 BOOL WINAPI ClientToScreen(HWND hWnd, LPPOINT lpPoint);
+/// @}
 
-// Messages.
+/// @name Messages
+/// @{
+
+/// The next message, if there is one, without waiting; FALSE when there is none.
 BOOL WINAPI PeekMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax, UINT wRemoveMsg);
+/// Waits for the next message; FALSE for WM_QUIT.
 BOOL WINAPI GetMessageA(LPMSG lpMsg, HWND hWnd, UINT wMsgFilterMin, UINT wMsgFilterMax);
+/// Posts the WM_CHAR of a key's WM_KEYDOWN, when the key types a character.
 BOOL WINAPI TranslateMessage(const MSG* lpMsg);
+/// Hands a message to its window's procedure; the procedure's result.
 LRESULT WINAPI DispatchMessageA(const MSG* lpMsg);
+/// Waits until a message is there.
 BOOL WINAPI WaitMessage(void);
-// Only the message queue can be waited on (nCount 0): returns WAIT_OBJECT_0 once input arrived, a
-// message was posted or a timer is due, WAIT_TIMEOUT after dwMilliseconds without. A virtual
-// clock jumps forward by the time waited instead of sleeping.
+/// Only the message queue can be waited on (nCount 0): returns WAIT_OBJECT_0 once input arrived, a
+/// message was posted or a timer is due, WAIT_TIMEOUT after dwMilliseconds without. A virtual
+/// clock jumps forward by the time waited instead of sleeping.
 DWORD WINAPI MsgWaitForMultipleObjects(DWORD nCount, const HANDLE* pHandles, BOOL fWaitAll, DWORD dwMilliseconds,
                                        DWORD dwWakeMask);
+/// Calls the window's procedure with a message at once; its result.
 LRESULT WINAPI SendMessageA(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);
+/// Asks the message loop to end: WM_QUIT, with nExitCode, comes once the queue is empty.
 void WINAPI PostQuitMessage(int nExitCode);
-// The top bit is set while the key or mouse button is down, the lowest bit toggles with every
-// press.
+/// A key's or mouse button's state as of the last input message taken. The top bit is set while
+/// the key or mouse button is down, the lowest bit toggles with every press.
 SHORT WINAPI GetKeyState(int nVirtKey);
+/// @}
 
-// Timers of a window; SetTimer fails (0) without a window or with a timer procedure.
+/// @name Timers
+/// @{
+
+/// Starts (or restarts) a window's timer nIDEvent: WM_TIMER every uElapse milliseconds. Timers
+/// of a window; SetTimer fails (0) without a window or with a timer procedure.
 UINT_PTR WINAPI SetTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse, TIMERPROC lpTimerFunc);
+/// Stops a window's timer.
 BOOL WINAPI KillTimer(HWND hWnd, UINT_PTR uIDEvent);
+/// @}
 
+/// A modal message box; the button pressed (IDOK ...).
 int WINAPI MessageBoxA(HWND hWnd, LPCSTR lpText, LPCSTR lpCaption, UINT uType);
 
-// Device contexts of windows (the desktop window's gives the desktop's colour depth).
+/// @name Device contexts
+/// @{
+
+/// A window's device context (the desktop window's gives the desktop's colour depth).
 HDC WINAPI GetDC(HWND hWnd);
+/// Gives back a device context of GetDC.
 int WINAPI ReleaseDC(HWND hWnd, HDC hDC);
+/// @}
