@@ -70,7 +70,8 @@ bool GemGame::load() {
       !font_.load(loader, "data\\unifont.font")) {
     return false;
   }
-  // Every blend but Copy looks its colours up in these tables; bdi.dat holds them ready made.
+  // The alpha, add, subtract and grey blends look colours up in these tables: read from bdi.dat,
+  // or computed when the pack has none.
   loadBlendTables(&loader, "data\\bdi.dat");
   // The pictures were coded with -k 0: their transparent pixels are code 0, black's code.
   hero_->setColorKey(0, 0, 0);
