@@ -60,6 +60,7 @@ step_install() {
   project "$here/consumer" ./game --headless
   local run=(--headless --fixed-fps 60 --frames)
   project "$tree/examples/minimal" prints "frame: 0xd218a5711ec40b45" -- ./minimal "${run[@]}" 30
+  project "$tree/examples/modes" prints "frame: 0xb9e2bc8b269fe949" -- ./modes "${run[@]}" 2
   # Right held for 40 frames reaches the first gem (the score starts at 0); frame 80 shows its
   # pick-up effect and the hero walking to the click.
   project "$tree/examples/game" prints "gems: score 1" "frame: 0xf13da4cc1b0abd3b" -- ./game "${run[@]}" 80 \
