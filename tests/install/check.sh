@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
 # What people get from the engine, checked from a built tree:  check.sh [--build DIR] [STEP...]
-#   install   cmake --install into a temporary prefix; a game project outside the tree (a copy of
-#             consumer/) builds against it alone with find_package(Brumal) and brumal_add_pack,
-#             its game.cpp again with pkg-config; both run headless and check their frame. More
-#             projects: one line each in step_install (project DIR COMMAND...)
+#   install   cmake --install into a temporary prefix; game projects outside the tree (copies of
+#             consumer/ and of the examples) build against it alone with find_package(Brumal) and
+#             brumal_add_pack, consumer/game.cpp again with pkg-config; each runs headless and
+#             checks its frame (the examples: a late frame's checksum against a committed one, the
+#             game's score after scripted keys and a click). More projects: one line each in
+#             step_install (project DIR COMMAND...)
 #   packages  cpack: the .tar.gz holds exactly the install tree; the .deb installs with apt-get
 #             (as root), its brumal-demo draws headless as the build's demo does; it is purged again
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
+tree=$(cd "$here/../.." && pwd)
 build=$here/../../build
 [ "${1:-}" = --build ] && { build=$2; shift 2; }
 build=$(cd "$build" && pwd) || exit 2
@@ -25,22 +28,43 @@ trap cleanup EXIT
 pass() { echo "PASS: $*"; }
 fail() { failed=$((failed + 1)); echo "FAIL: $*"; [ -f "$work/log" ] && tail -n 15 "$work/log" | sed 's/^/    | /'; }
 
-# project DIR COMMAND...: a copy of DIR configured and built against the prefix alone, then
-# COMMAND run in its build folder.
+# project DIR COMMAND...: a copy of DIR configured and built against the prefix alone (no file of
+# the source tree on any compile line), then COMMAND run in its build folder.
 project() {
   local name=${1##*/} source=$work/src/${1##*/}
   mkdir -p "$work/src" && cp -r "$1" "$source" && shift
-  if cmake -S "$source" -B "$work/$name" -DCMAKE_PREFIX_PATH="$prefix" >"$work/log" 2>&1 &&
-    cmake --build "$work/$name" -j2 >>"$work/log" 2>&1 && (cd "$work/$name" && "$@") >>"$work/log" 2>&1; then
+  if cmake -S "$source" -B "$work/$name" -DCMAKE_PREFIX_PATH="$prefix" -DCMAKE_EXPORT_COMPILE_COMMANDS=ON \
+    >"$work/log" 2>&1 && cmake --build "$work/$name" -j2 >>"$work/log" 2>&1 &&
+    ! grep -F "$tree" "$work/$name/compile_commands.json" >>"$work/log" &&
+    (cd "$work/$name" && "$@") >>"$work/log" 2>&1; then
     pass "$name: built with find_package(Brumal) and run: $*"
   else
     fail "$name: $*"
   fi
 }
 
+# prints LINE... -- COMMAND...: COMMAND succeeds and prints every LINE.
+prints() {
+  local lines=() output line
+  while [ "$1" != -- ]; do lines+=("$1") && shift; done
+  shift
+  output=$("$@") || return 1
+  echo "$output"
+  for line in "${lines[@]}"; do
+    grep -Fxq -- "$line" <<<"$output" || { echo "missing: $line"; return 1; }
+  done
+}
+
 step_install() {
   cmake --install "$build" --prefix "$prefix" >"$work/log" 2>&1 || { fail "cmake --install"; return; }
   project "$here/consumer" ./game --headless
+  local run=(--headless --fixed-fps 60 --frames)
+  project "$tree/examples/minimal" prints "frame: 0xd218a5711ec40b45" -- ./minimal "${run[@]}" 30
+  project "$tree/examples/modes" prints "frame: 0xb9e2bc8b269fe949" -- ./modes "${run[@]}" 2
+  # Right held for 40 frames reaches the first gem (the score starts at 0); frame 80 shows its
+  # pick-up effect and the hero walking to the click.
+  project "$tree/examples/game" prints "gems: score 1" "frame: 0xf13da4cc1b0abd3b" -- ./game "${run[@]}" 80 \
+    --keys 20:down:Right,60:up:Right,62:down:left:100,400,63:up:left:100,400
   local flags
   if flags=$(PKG_CONFIG_PATH=$prefix/lib/pkgconfig pkg-config --cflags --libs brumal 2>"$work/log") &&
     g++ -std=c++17 "$here/consumer/game.cpp" -o "$work/consumer/game-pc" $flags >"$work/log" 2>&1 &&
