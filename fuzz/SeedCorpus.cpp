@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -109,21 +108,16 @@ bool archiveSeeds() {
   put(tree / "data/sub/empty", {});
   put(tree / "data/sub/deeper/picture", picture(1));
   fs::create_directories(tree / "data/nothing");
+  fs::create_directories(root / "packarchive_fuzz");
   // Stored names begin with the directory as given, so each is packed from its parent.
   const fs::path home = fs::current_path();
   fs::current_path(tree);
-  bool packed = packArchive("data", "../tree.pak");
+  bool packed = packArchive("data", (root / "packarchive_fuzz/tree.pak").string());
   fs::current_path(tree / "data");
-  packed = packArchive("nothing", "../../nothing.pak") && packed;
+  packed = packArchive("nothing", (root / "packarchive_fuzz/nothing.pak").string()) && packed;
   fs::current_path(home);
   fs::remove_all(tree);
-  for (const char* archive : {"tree.pak", "nothing.pak"}) {
-    std::ifstream in(root / archive, std::ios::binary);
-    const Bytes bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    put(root / "packarchive_fuzz" / archive, bytes);
-    put(root / "unpack_fuzz" / archive, bytes);
-    fs::remove(root / archive);
-  }
+  fs::copy(root / "packarchive_fuzz", root / "unpack_fuzz");
   return packed;
 }
 

@@ -77,14 +77,3 @@ TEST_F(IniFileTest, KeysAndValues) {
     EXPECT_EQ(std::stol(row.substr(bar + 1)), width("[Window]\n" + row.substr(0, bar))) << row;
   }
 }
-
-TEST(IniFileLines, ReadLineCutsAtLineFeedsOnly) {
-  const char text[] = "ab\r\n\ncd";
-  const uint8_t* position = reinterpret_cast<const uint8_t*>(text);
-  std::string line;
-  for (const char* expected : {"ab\r", "", "cd"}) {
-    IniFile::readLine(line, position, reinterpret_cast<const uint8_t*>(text) + 7);
-    EXPECT_EQ(expected, line);
-  }
-  EXPECT_EQ(reinterpret_cast<const uint8_t*>(text) + 7, position);
-}

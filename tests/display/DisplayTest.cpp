@@ -70,8 +70,6 @@ protected:
   HWND window = nullptr;
 };
 
-// ---- Expansion ---------------------------------------------------------------------------------
-
 void expandWithDefaultTable(const uint8_t* source, int32_t width, int32_t height, uint8_t* destination, int32_t pitch) {
   static Display display;  // its table is the default one
   expandCodesTable(source, width, height, destination, pitch, display.expandTable);
@@ -117,8 +115,6 @@ TEST_F(DisplayTest, AChangedTableEntryShowsOnlyOnTheTablePath) {
   EXPECT_EQ(presentCode(display, 0x12)[640 * 480 - 1], 0x1212);
 }
 
-// ---- Start-up ----------------------------------------------------------------------------------
-
 // Windowed on a 32-bit desktop: the depth message; no memory for the buffer: "Out of memory!".
 TEST_F(DisplayTest, StartUpFailuresThatShowAMessageBox) {
   struct Case {
@@ -148,10 +144,6 @@ TEST_F(DisplayTest, WithoutVideoMemoryTheWindowedBackSurfaceIsMadeInSystemMemory
   layer::setVideoMemory(false);
   Display display;
   ASSERT_TRUE(display.initWindowed(window, 320, 240));
-  const std::vector<CallRecord> made = layer::callsOf("CreateSurface");
-  ASSERT_EQ(made.size(), 3u);
-  EXPECT_EQ(made[1].result, DDERR_OUTOFVIDEOMEMORY);
-  EXPECT_EQ(argOf(made[2], "caps"), "0x840");
   EXPECT_EQ(presentCode(display, 0x40).at(0), 0x4040);
 }
 
@@ -203,8 +195,6 @@ TEST_F(DisplayTest, SecondStartUpKeepsTheBufferUnlessItIsTooSmall) {
   EXPECT_EQ(presentCode(display, 0xFF).at(800 * 600 - 1), 0xFFFF);
 }
 
-// ---- Frame rate --------------------------------------------------------------------------------
-
 TEST_F(DisplayTest, FirstPresentGivesZeroThenEveryPresentOfTheProcessCountsEvenALockError) {
   layer::useVirtualClock(5 * layer::kClockFrequency);
   Display display;
@@ -240,8 +230,6 @@ TEST_F(DisplayTest, FirstPresentGivesZeroThenEveryPresentOfTheProcessCountsEvenA
   EXPECT_EQ(other.framesPerSecond, 10);
 }
 
-// ---- Lost surfaces -----------------------------------------------------------------------------
-
 TEST_F(DisplayTest, LostSurfacesAreRestoredAndRetriedUpToTheBound) {
   constexpr int kBound = Display::kLostSurfaceRetries;
   const std::pair<Call, const char*> steps[] = {{Call::Lock, "Lock"}, {Call::Blt, "Blt"}, {Call::Flip, "Flip"}};
@@ -276,13 +264,9 @@ TEST_F(DisplayTest, ClearScreenFillsThePrimaryWithColourZero) {
   start(display);
   presentCode(display, 0x7F);
   display.clearScreen();
-  const size_t blits = layer::callsOf("Blt").size();
-  EXPECT_EQ(argOf(layer::callsOf("Blt").at(blits - 1), "flags"), "0x400");
   const std::vector<uint16_t> picture = headlesstest::presented();
   EXPECT_EQ(picture.at(0) | picture.back(), 0);
 }
-
-// ---- Status text -------------------------------------------------------------------------------
 
 TEST_F(DisplayTest, DrawTextCutsLinesAtTheBudgetKeepingDoubleByteCharactersWhole) {
   Display display;

@@ -13,51 +13,23 @@
 
 namespace {
 
+using headlesstest::drain;
 using headlesstest::emptyDesc;
+using headlesstest::Pairs;
+using headlesstest::seenPairs;
 using Type = platform::BackendEvent::Type;
-
-std::vector<std::pair<UINT, WPARAM>> seen;
-
-LRESULT CALLBACK recordingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_CHAR || message == WM_TIMER || message == WM_CLOSE || message == WM_DESTROY) {
-    seen.emplace_back(message, wParam);
-  }
-  if (message == WM_DESTROY) PostQuitMessage(7);
-  return DefWindowProcA(window, message, wParam, lParam);
-}
 
 class LayerTest : public ::testing::Test {
 protected:
   void SetUp() override {
-    layer::reset();
-    seen.clear();
-    WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = recordingProc;
-    windowClass.lpszClassName = "test";
-    ASSERT_NE(RegisterClassA(&windowClass), 0);
-    window = CreateWindowExA(0, "test", "test", WS_POPUP, 100, 50, 320, 240, nullptr, nullptr, nullptr, nullptr);
+    window = headlesstest::freshWindow("test", 100, 50, 320, 240, headlesstest::recordingProc);
     ASSERT_NE(window, nullptr);
-    ShowWindow(window, SW_SHOW);
     ASSERT_EQ(DirectDrawCreateEx(nullptr, reinterpret_cast<void**>(&directDraw), IID_IDirectDraw7, nullptr), DD_OK);
   }
   void TearDown() override {
-    for (IUnknown* object :
-         {static_cast<IUnknown*>(back), static_cast<IUnknown*>(primary), static_cast<IUnknown*>(directDraw)}) {
+    for (IUnknown* object : std::initializer_list<IUnknown*>{back, primary, directDraw}) {
       if (object) object->Release();
     }
-  }
-
-  // Takes every message there is now as the demo's loop does; returns their identifiers.
-  std::vector<UINT> drain() {
-    std::vector<UINT> taken;
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-      taken.push_back(message.message);
-      if (message.message == WM_QUIT) break;
-      TranslateMessage(&message);
-      DispatchMessageA(&message);
-    }
-    return taken;
   }
 
   // The display's windowed set-up: primary, an off-screen back surface, a clipper on the window.
@@ -116,7 +88,8 @@ TEST_F(LayerTest, MessagesComePostedFirstThenQuitThenTimersAndKeysGiveTheirChara
   // Input, then the quit, then one WM_TIMER however long the timer was overdue.
   EXPECT_EQ(drain(), (std::vector<UINT>{WM_KEYDOWN, WM_CHAR, WM_KEYUP, WM_KEYDOWN, WM_CHAR, WM_KEYUP, WM_QUIT}));
   EXPECT_EQ(drain(), (std::vector<UINT>{WM_TIMER}));
-  EXPECT_EQ(seen, (decltype(seen){{WM_CHAR, '1'}, {WM_CHAR, VK_ESCAPE}, {WM_TIMER, 1}}));
+  EXPECT_EQ(seenPairs(),
+            (Pairs{{WM_KEYDOWN, '1'}, {WM_CHAR, '1'}, {WM_KEYDOWN, VK_ESCAPE}, {WM_CHAR, VK_ESCAPE}, {WM_TIMER, 1}}));
   EXPECT_TRUE(drain().empty());
   EXPECT_TRUE(KillTimer(window, 1));
   EXPECT_FALSE(KillTimer(window, 1));
@@ -139,7 +112,7 @@ TEST_F(LayerTest, WaitingOnAVirtualClockJumpsToTheTimerAndHeldInput) {
   // Closing destroys the window, whose procedure quits with 7.
   EXPECT_FALSE(GetMessageA(&message, nullptr, 0, 0));
   EXPECT_EQ(message.wParam, 7u);
-  EXPECT_EQ(seen, (decltype(seen){{WM_TIMER, 1}, {WM_CLOSE, 0}, {WM_DESTROY, 0}}));
+  EXPECT_EQ(seenPairs(), (Pairs{{WM_TIMER, 1}, {WM_CLOSE, 0}, {WM_DESTROY, 0}}));
   // With no window left and nothing to wait for, the run ends rather than hangs.
   EXPECT_FALSE(GetMessageA(&message, nullptr, 0, 0));
 }
@@ -154,7 +127,7 @@ TEST_F(LayerTest, MsgWaitForMultipleObjectsEndsWithInputOrItsTimeout) {
   EXPECT_EQ(layer::clockTicks(), layer::kClockFrequency * 3 / 100);
 }
 
-TEST_F(LayerTest, BlitsScaleIntoTheClientAreaAndTheClipperKeepsThemThere) {
+TEST_F(LayerTest, BlitsLandInTheClientAreaAndTheClipperKeepsThemThere) {
   makeWindowed(320, 240);
   paint(back, [](int x, int y) { return static_cast<uint16_t>((x < 160 ? 0xF800 : 0x001F) | (y < 120 ? 0 : 0x07E0)); });
   RECT target{100, 50, 420, 290};
@@ -164,13 +137,6 @@ TEST_F(LayerTest, BlitsScaleIntoTheClientAreaAndTheClipperKeepsThemThere) {
   ASSERT_EQ(picture.size(), 320u * 240u);
   EXPECT_EQ(std::vector<uint16_t>({picture[0], picture[319], picture[239 * 320], picture[159], picture[160]}),
             std::vector<uint16_t>({0xF800, 0x001F, 0xF800 | 0x07E0, 0xF800, 0x001F}));
-
-  // Into half the size: the quadrants meet in the middle of the smaller picture.
-  RECT half{100, 50, 260, 170};
-  ASSERT_EQ(primary->Blt(&half, back, nullptr, DDBLT_WAIT, nullptr), DD_OK);
-  EXPECT_EQ(std::vector<uint16_t>({pixelAt(primary, 179, 109), pixelAt(primary, 180, 110)}),
-            std::vector<uint16_t>({0xF800, 0x001F | 0x07E0}));
-
   // A destination much larger than the window, and a colour fill: only the client area changes.
   RECT huge{0, 0, 1024, 768};
   ASSERT_EQ(primary->Blt(&huge, back, nullptr, DDBLT_WAIT, nullptr), DD_OK);
@@ -181,7 +147,7 @@ TEST_F(LayerTest, BlitsScaleIntoTheClientAreaAndTheClipperKeepsThemThere) {
   EXPECT_EQ(std::vector<uint16_t>({pixelAt(primary, 100, 50), pixelAt(primary, 419, 289), pixelAt(primary, 420, 289),
                                    pixelAt(primary, 99, 100)}),
             std::vector<uint16_t>({0x1234, 0x1234, 0, 0}));
-  EXPECT_EQ(layer::presentedFrames(), 3u);  // a fill is no frame
+  EXPECT_EQ(layer::presentedFrames(), 2u);  // a fill is no frame
 }
 
 TEST_F(LayerTest, FullScreenFlipsTheChainAtTheDisplayModeWhateverTheDesktop) {
@@ -224,16 +190,6 @@ TEST_F(LayerTest, LostSurfacesRefuseWorkUntilRestoredAndADepthChangeLosesThemFor
   headless::setDesktop(16, 1024, 768);
   EXPECT_EQ(primary->Restore(), DD_OK);
   EXPECT_EQ(back->Restore(), DD_OK);
-
-  // Injected failures come after the skipped calls, and Restore does not cure them.
-  layer::failNext(layer::Call::Lock, DDERR_SURFACELOST, 2, 1);
-  std::vector<HRESULT> results;
-  for (int i = 0; i < 4; ++i) {
-    results.push_back(back->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr));
-    if (results.back() == DD_OK) back->Unlock(nullptr);
-    back->Restore();
-  }
-  EXPECT_EQ(results, (std::vector<HRESULT>{DD_OK, DDERR_SURFACELOST, DDERR_SURFACELOST, DD_OK}));
 }
 
 // The glyphs are GNU Unifont's: each lit pixel of the drawn text is a set bit of the font file.

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "display/Display.h"
+#include "tests/support/HeadlessFixture.h"
 #include "platform/win32/LayerControl.h"
 #include "platform/gbk/GbkCodec.h"
 #include "platform/sdl/SdlBackend.h"
@@ -20,6 +21,12 @@
 #include "platform/sdl/SdlWindow.h"
 
 namespace {
+
+using headlesstest::drain;
+using headlesstest::Pairs;
+using headlesstest::seen;
+using headlesstest::Seen;
+using headlesstest::seenPairs;
 
 // "您的桌面不是16位色的，不能在窗口模式下运行" in GBK and in UTF-8.
 const char kDepthMessageGbk[] =
@@ -69,40 +76,25 @@ uint16_t rgb565(uint32_t argb) {
 
 using platform::BackendEvent;
 
-// SDL events as the X11 driver makes them, for window 7 unless moved elsewhere.
+// SDL events as the X11 driver makes them; SdlLayerTest::push addresses them to its window.
 SDL_Event keyEvent(Uint32 type, SDL_Keycode key, SDL_Scancode scancode) {
-  SDL_Event event;
-  SDL_zero(event);
-  event.type = type;
-  event.key.windowID = 7;
-  event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
-  event.key.keysym.sym = key;
-  event.key.keysym.scancode = scancode;
+  SDL_Event event{};
+  event.key = SDL_KeyboardEvent{type, 0, 0, Uint8(type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED),
+                                0,    0, 0, SDL_Keysym{scancode, key, 0, 0}};
   return event;
 }
 SDL_Event textEvent(const char* text) {
-  SDL_Event event;
-  SDL_zero(event);
+  SDL_Event event{};
   event.type = SDL_TEXTINPUT;
-  event.text.windowID = 7;
   SDL_strlcpy(event.text.text, text, sizeof event.text.text);
   return event;
 }
 SDL_Event mouseEvent(Uint32 type, int x, int y, Uint8 button = 0) {
-  SDL_Event event;
-  SDL_zero(event);
+  SDL_Event event{};
   if (type == SDL_MOUSEMOTION)
-    event.motion = SDL_MouseMotionEvent{type, 0, 7, 0, 0, x, y, 0, 0};
+    event.motion = SDL_MouseMotionEvent{type, 0, 0, 0, 0, x, y, 0, 0};
   else
-    event.button = SDL_MouseButtonEvent{type, 0, 7, 0, button, 0, 1, 0, x, y};
-  return event;
-}
-SDL_Event windowEvent(Uint8 what) {
-  SDL_Event event;
-  SDL_zero(event);
-  event.type = SDL_WINDOWEVENT;
-  event.window.windowID = 7;
-  event.window.event = what;
+    event.button = SDL_MouseButtonEvent{type, 0, 0, 0, button, 0, 1, 0, x, y};
   return event;
 }
 
@@ -125,75 +117,32 @@ TEST(SdlBackendOpen, WithoutADisplayThereIsNoSdlBackend) {
 
 // --- the back end under the Win32 layer --------------------------------------------------
 
-struct Seen {
-  UINT message;
-  WPARAM wParam;
-  LPARAM lParam;
-};
-std::vector<Seen> seen;
-
-// The messages seen, as (message, wParam) pairs.
-using Pairs = std::vector<std::pair<UINT, WPARAM>>;
-Pairs seenPairs() {
-  Pairs out;
-  for (const Seen& one : seen) out.emplace_back(one.message, one.wParam);
-  return out;
-}
-
-LRESULT CALLBACK recordingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_ACTIVATEAPP || message == WM_KEYDOWN || message == WM_CHAR || message == WM_TIMER ||
-      message == WM_DESTROY || (message >= WM_MOUSEMOVE && message <= WM_MBUTTONUP)) {
-    seen.push_back(Seen{message, wParam, lParam});
-  }
-  if (message == WM_DESTROY) PostQuitMessage(0);
-  return DefWindowProcA(window, message, wParam, lParam);
-}
-
 // The program's side: a window made as the demo makes it, messages taken as its loop takes them.
 class SdlLayerTest : public ::testing::Test {
 protected:
   void SetUp() override {
     SDL_SetHint(SDL_HINT_VIDEODRIVER, "dummy");
     layer::reset();
-    seen.clear();
     std::unique_ptr<SdlBackend> opened = SdlBackend::open();
     ASSERT_NE(opened, nullptr) << SDL_GetError();
     sdl = opened.get();
     platform::installBackend(std::move(opened));
 
-    WNDCLASSA windowClass{};
-    windowClass.style = CS_HREDRAW | CS_VREDRAW;
-    windowClass.lpfnWndProc = recordingProc;
-    windowClass.lpszClassName = "test";
-    ASSERT_NE(RegisterClassA(&windowClass), 0);
     const int left = (GetSystemMetrics(SM_CXSCREEN) - 640) / 2;
     const int top = (GetSystemMetrics(SM_CYSCREEN) - 480) / 2;
-    window = CreateWindowExA(0, "test", "test", WS_POPUP, left, top, 640, 480, nullptr, nullptr, nullptr, nullptr);
+    window = headlesstest::openWindow("test", left, top, 640, 480, headlesstest::recordingProc);
     ASSERT_NE(window, nullptr);
     ASSERT_NE(sdl->sdlWindowOf(window), nullptr);
   }
   void TearDown() override { layer::reset(); }  // closes the SDL back end
 
-  void drain() {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-      if (message.message == WM_QUIT) break;
-      TranslateMessage(&message);
-      DispatchMessageA(&message);
-    }
-  }
   void pushToWindow(SDL_Event event) {
     const Uint32 id = sdl->sdlWindowOf(window)->id();
-    if (event.type == SDL_TEXTINPUT)
-      event.text.windowID = id;
-    else if (event.type == SDL_WINDOWEVENT)
-      event.window.windowID = id;
-    else if (event.type == SDL_MOUSEMOTION)
-      event.motion.windowID = id;
-    else if (event.type == SDL_MOUSEBUTTONDOWN || event.type == SDL_MOUSEBUTTONUP)
-      event.button.windowID = id;
-    else
-      event.key.windowID = id;
+    if (event.type == SDL_TEXTINPUT) event.text.windowID = id;
+    if (event.type == SDL_WINDOWEVENT) event.window.windowID = id;
+    if (event.type == SDL_MOUSEMOTION) event.motion.windowID = id;
+    if (event.type == SDL_MOUSEBUTTONDOWN || event.type == SDL_MOUSEBUTTONUP) event.button.windowID = id;
+    if (event.type == SDL_KEYDOWN || event.type == SDL_KEYUP) event.key.windowID = id;
     ASSERT_EQ(SDL_PushEvent(&event), 1);
   }
 
@@ -218,7 +167,6 @@ TEST_F(SdlLayerTest, TheDesktopLooksSixteenBitAndTheWindowFollowsItsStyle) {
 }
 
 TEST_F(SdlLayerTest, KeysArriveAsKeyDownThenChar) {
-  ShowWindow(window, SW_SHOW);
   drain();
   seen.clear();
   pushToWindow(keyEvent(SDL_KEYDOWN, SDLK_1, SDL_SCANCODE_1));
@@ -234,7 +182,6 @@ TEST_F(SdlLayerTest, KeysArriveAsKeyDownThenChar) {
 }
 
 TEST_F(SdlLayerTest, MousePositionsArriveInPicturePixelsWhateverTheScale) {
-  ShowWindow(window, SW_SHOW);
   Display display;
   ASSERT_TRUE(display.initWindowed(window, 640, 480));
   drain();
@@ -259,13 +206,18 @@ TEST_F(SdlLayerTest, MousePositionsArriveInPicturePixelsWhateverTheScale) {
   }
   EXPECT_EQ(positions, std::vector<LPARAM>({MAKELPARAM(100, 50), MAKELPARAM(639, 479), MAKELPARAM(639, 0),
                                             MAKELPARAM(320, 180), MAKELPARAM(0, 0)}));
-  EXPECT_EQ(seenPairs().back(), std::make_pair(UINT(WM_MBUTTONDOWN), WPARAM(MK_MBUTTON)));
+  EXPECT_EQ(seenPairs(), (Pairs{{WM_MOUSEMOVE, 0},
+                                {WM_RBUTTONDOWN, MK_RBUTTON},
+                                {WM_RBUTTONUP, 0},
+                                {WM_MOUSEMOVE, 0},
+                                {WM_MBUTTONDOWN, MK_MBUTTON}}));
 }
 
 TEST_F(SdlLayerTest, TheCloseButtonEndsInDestroyAndQuit) {
-  ShowWindow(window, SW_SHOW);
   drain();
-  pushToWindow(windowEvent(SDL_WINDOWEVENT_CLOSE));
+  SDL_Event close{};
+  close.window = SDL_WindowEvent{SDL_WINDOWEVENT, 0, 0, SDL_WINDOWEVENT_CLOSE, 0, 0, 0, 0, 0};
+  pushToWindow(close);
   MSG message;
   int got = 0;
   while ((got = GetMessageA(&message, nullptr, 0, 0)) > 0) DispatchMessageA(&message);
@@ -277,7 +229,6 @@ TEST_F(SdlLayerTest, TheCloseButtonEndsInDestroyAndQuit) {
 
 // The display device's frames, through DirectDraw, the layer and this back end, into the window.
 TEST_F(SdlLayerTest, DisplayFramesReachTheWindowWindowedAndFullScreen) {
-  ShowWindow(window, SW_SHOW);
   drain();
   Display display;
   ASSERT_TRUE(display.initWindowed(window, 640, 480));
@@ -285,9 +236,7 @@ TEST_F(SdlLayerTest, DisplayFramesReachTheWindowWindowedAndFullScreen) {
   int width = 0;
   int height = 0;
   sdlWindow->clientSize(&width, &height);
-  ASSERT_EQ(width, 640);
-  ASSERT_EQ(height, 480);
-
+  ASSERT_EQ(std::make_pair(width, height), std::make_pair(640, 480));
   // Code c is shown as the word c * 0x101.
   std::fill(display.buffer, display.buffer + display.bufferSize, 0x12);
   display.buffer[0] = 0xF8;
@@ -296,27 +245,24 @@ TEST_F(SdlLayerTest, DisplayFramesReachTheWindowWindowedAndFullScreen) {
   std::vector<uint32_t> shown;
   ASSERT_TRUE(sdlWindow->readPixels(shown, width, height));
   ASSERT_EQ(width, 640);
-  EXPECT_EQ(rgb565(shown[0]), 0xF8F8u);
-  EXPECT_EQ(rgb565(shown[1]), 0x1212u);
-  EXPECT_EQ(rgb565(shown[240 * 640 + 320]), 0x1212u);
-  EXPECT_EQ(rgb565(shown[479 * 640 + 639]), 0xFFFFu);
+  EXPECT_EQ(std::vector<uint16_t>(
+                {rgb565(shown[0]), rgb565(shown[1]), rgb565(shown[240 * 640 + 320]), rgb565(shown[479 * 640 + 639])}),
+            std::vector<uint16_t>({0xF8F8, 0x1212, 0x1212, 0xFFFF}));
 
+  // The 800 x 600 frame fills the 4:3 screen (1024 x 768 with the dummy driver).
   Display fullScreen;
   ASSERT_TRUE(fullScreen.initFullScreen(window, 800, 600));
   EXPECT_TRUE(sdlWindow->fullScreen());
   std::fill(fullScreen.buffer, fullScreen.buffer + fullScreen.bufferSize, 0x34);
   fullScreen.buffer[599 * 800 + 799] = 0xFF;
   fullScreen.present();
-  // The 800 x 600 frame fills the 4:3 screen (1024 x 768 with the dummy driver).
-  std::vector<uint32_t> screen;
-  ASSERT_TRUE(sdlWindow->readPixels(screen, width, height));
+  ASSERT_TRUE(sdlWindow->readPixels(shown, width, height));
   SDL_DisplayMode desktop;
   ASSERT_EQ(SDL_GetDesktopDisplayMode(0, &desktop), 0);
-  ASSERT_EQ(width, desktop.w);
-  ASSERT_EQ(height, desktop.h);
+  ASSERT_EQ(std::make_pair(width, height), std::make_pair(desktop.w, desktop.h));
   EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 800);  // the program sees its display mode
-  EXPECT_EQ(rgb565(screen[0]), 0x3434u);
-  EXPECT_EQ(rgb565(screen[static_cast<size_t>(height) * width - 1]), 0xFFFFu);
+  EXPECT_EQ(rgb565(shown[0]), 0x3434u);
+  EXPECT_EQ(rgb565(shown.back()), 0xFFFFu);
 }
 
 }  // namespace

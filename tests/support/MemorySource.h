@@ -6,7 +6,7 @@
 #include "archive/ByteBuffer.h"
 #include "archive/FileSource.h"
 
-#include <cstring>
+#include <algorithm>
 #include <map>
 #include <string>
 #include <vector>
@@ -17,29 +17,18 @@ public:
   bool close() override { return true; }
   bool readFile(const std::string& name, ByteBuffer& buffer) override {
     const auto found = files.find(name);
-    if (found == files.end() || !buffer.resize(static_cast<int32_t>(found->second.size()))) {
-      return false;
-    }
-    copyOut(found->second, buffer.data);
+    if (found == files.end() || !buffer.resize(static_cast<int32_t>(found->second.size()))) return false;
+    std::copy(found->second.begin(), found->second.end(), buffer.data);
     return true;
   }
   bool readFile(const std::string& name, uint8_t*& block, int32_t& size) override {
     const auto found = files.find(name);
-    if (found == files.end()) {
-      return false;
-    }
+    if (found == files.end()) return false;
     block = new uint8_t[found->second.size() + 1];
     size = static_cast<int32_t>(found->second.size());
-    copyOut(found->second, block);
+    std::copy(found->second.begin(), found->second.end(), block);
     return true;
   }
 
   std::map<std::string, std::vector<uint8_t>> files;
-
-private:
-  static void copyOut(const std::vector<uint8_t>& bytes, uint8_t* to) {
-    if (!bytes.empty()) {
-      std::memcpy(to, bytes.data(), bytes.size());
-    }
-  }
 };

@@ -7,13 +7,10 @@ step_packer_golden() {
   programs_ready || { fail "packer-golden: packer.exe and demo.exe are not built"; return; }
   ensure_linux || { fail "packer-golden: no Linux build"; return; }
   ensure_wine || { fail "packer-golden: no Wine"; return; }
-  local kind log settings program
+  local kind log program settings
   for kind in linux windows; do
-    log=$work/golden-$kind.log
-    program=${kind/linux/the Linux packer}
-    program=${program/windows/packer.exe under Wine}
-    settings=(BRUMAL_GOLDEN_KEEP="$work/golden/$kind")
-    [ "$kind" = windows ] && settings+=(BRUMAL_PACKER_EXE="$packer_exe")
+    log=$work/golden-$kind.log program="the Linux packer" settings=(BRUMAL_GOLDEN_KEEP="$work/golden/$kind")
+    [ "$kind" = windows ] && program="packer.exe under Wine" settings+=(BRUMAL_PACKER_EXE="$packer_exe")
     [ "$record" = 1 ] && settings+=(BRUMAL_RECORD_GOLDEN=1)
     mkdir -p "$work/golden/$kind"
     if env "${settings[@]}" "$linux/bin/PackerGoldenTest" > "$log" 2>&1; then
