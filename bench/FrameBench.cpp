@@ -91,6 +91,13 @@ void BM_ExpandPortable(benchmark::State& state) {
 }
 BENCHMARK(BM_ExpandPortable)->Arg(640)->Unit(benchmark::kMicrosecond);
 
+void BM_ExpandWords(benchmark::State& state) {
+  runExpansion(
+      state, static_cast<int32_t>(state.range(0)),
+      [](const uint8_t* in, int32_t w, uint8_t* out, int32_t pitch) { expandCodesWords(in, w, kHeight, out, pitch); });
+}
+BENCHMARK(BM_ExpandWords)->Arg(640)->Unit(benchmark::kMicrosecond);
+
 void BM_ExpandTable(benchmark::State& state) {
   static Display display;  // default table
   runExpansion(state, static_cast<int32_t>(state.range(0)),

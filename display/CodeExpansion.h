@@ -9,9 +9,12 @@
 
 /// SSE2 where the compiler targets it, else the portable path.
 void expandCodesFast(const uint8_t* source, int32_t width, int32_t height, uint8_t* destination, int32_t pitch);
-/// The same words without SIMD: blocks of 32 codes, then the rest of the row one by one. Builds
-/// for targets without SSE2 (the browser among them) use it as their fast path.
+/// The same words without SIMD intrinsics: blocks of 32 codes that the compiler vectorises where
+/// the target has vectors, or on targets without any (WebAssembly without SIMD) the words path.
+/// Builds for targets without SSE2 (the browser among them) use it as their fast path.
 void expandCodesPortable(const uint8_t* source, int32_t width, int32_t height, uint8_t* destination, int32_t pitch);
+/// The same words eight codes a step in plain 64-bit integers, for targets without vectors.
+void expandCodesWords(const uint8_t* source, int32_t width, int32_t height, uint8_t* destination, int32_t pitch);
 /// Each code through a 256-entry table of words.
 void expandCodesTable(const uint8_t* source, int32_t width, int32_t height, uint8_t* destination, int32_t pitch,
                       const uint16_t table[256]);

@@ -80,8 +80,10 @@ void expandWithDefaultTable(const uint8_t* source, int32_t width, int32_t height
 // the padding must stay untouched.
 TEST(Expand, EveryPathShowsCodeTimes0x101AndStaysInsideItsRows) {
   using ExpandFunction = void (*)(const uint8_t*, int32_t, int32_t, uint8_t*, int32_t);
-  const std::pair<const char*, ExpandFunction> paths[] = {
-      {"fast", expandCodesFast}, {"portable", expandCodesPortable}, {"table", expandWithDefaultTable}};
+  const std::pair<const char*, ExpandFunction> paths[] = {{"fast", expandCodesFast},
+                                                          {"portable", expandCodesPortable},
+                                                          {"words", expandCodesWords},
+                                                          {"table", expandWithDefaultTable}};
   const std::pair<int32_t, int32_t> shapes[] = {{1, 3},  {7, 2},  {31, 2},  {32, 3}, {33, 3},
                                                 {63, 2}, {96, 2}, {640, 4}, {645, 3}};
   for (const auto& [width, height] : shapes) {
