@@ -136,4 +136,8 @@ function(brumal_engine_install)
                 ${PROJECT_SOURCE_DIR}/cmake/BrumalPack.cmake ${PROJECT_SOURCE_DIR}/cmake/BrumalPackFolder.cmake
           DESTINATION ${BRUMAL_PACKAGE_DIR} COMPONENT development)
   install(FILES ${PROJECT_BINARY_DIR}/brumal.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig COMPONENT development)
+  # A game cross-builds for Windows with the same toolchain files as the engine.
+  install(FILES ${PROJECT_SOURCE_DIR}/cmake/mingw-w64.cmake ${PROJECT_SOURCE_DIR}/cmake/mingw-w64-x86_64.cmake
+                ${PROJECT_SOURCE_DIR}/cmake/mingw-w64-i686.cmake
+          DESTINATION ${BRUMAL_PACKAGE_DIR} COMPONENT development)
 endfunction()
