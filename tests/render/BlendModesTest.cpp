@@ -158,6 +158,48 @@ TEST(BlendPaths, PortableRoutinesDrawWhatTheFastestDraw) {
   }
 }
 
+// The fifteen per-mode members, each on a rectangle narrower than both strides: a member wired to
+// another mode, or to the wrong stride, level or guard, draws another picture.
+constexpr int32_t kStride = 23, kImageWidth = 19, kWidth = 17, kRows = 5, kLevel = 9;
+constexpr uint8_t kGuard = 3;
+using Member = void (*)(Sprite&, uint8_t*, const uint8_t*);
+const struct {
+  int32_t mode;
+  Member member;
+} kMembers[] = {
+    {Copy, [](Sprite& s, auto d, auto p) { s.drawCopy(d, kStride, p, kWidth, kRows); }},
+    {CopyKeyed, [](Sprite& s, auto d, auto p) { s.drawCopyKeyed(d, kStride, p, kWidth, kRows); }},
+    {CopyGuarded, [](Sprite& s, auto d, auto p) { s.drawCopyGuarded(d, kStride, p, kWidth, kRows, kGuard); }},
+    {Alpha, [](Sprite& s, auto d, auto p) { s.drawAlpha(d, kStride, p, kWidth, kRows, kLevel); }},
+    {AlphaKeyed, [](Sprite& s, auto d, auto p) { s.drawAlphaKeyed(d, kStride, p, kWidth, kRows, kLevel); }},
+    {AlphaGuarded, [](Sprite& s, auto d, auto p) { s.drawAlphaGuarded(d, kStride, p, kWidth, kRows, kLevel, kGuard); }},
+    {Add, [](Sprite& s, auto d, auto p) { s.drawAdd(d, kStride, p, kWidth, kRows); }},
+    {AddKeyed, [](Sprite& s, auto d, auto p) { s.drawAddKeyed(d, kStride, p, kWidth, kRows); }},
+    {AddGuarded, [](Sprite& s, auto d, auto p) { s.drawAddGuarded(d, kStride, p, kWidth, kRows, kGuard); }},
+    {Sub, [](Sprite& s, auto d, auto p) { s.drawSub(d, kStride, p, kWidth, kRows); }},
+    {SubKeyed, [](Sprite& s, auto d, auto p) { s.drawSubKeyed(d, kStride, p, kWidth, kRows); }},
+    {SubGuarded, [](Sprite& s, auto d, auto p) { s.drawSubGuarded(d, kStride, p, kWidth, kRows, kGuard); }},
+    {Grey, [](Sprite& s, auto d, auto p) { s.drawGrey(d, kStride, p, kWidth, kRows); }},
+    {GreyKeyed, [](Sprite& s, auto d, auto p) { s.drawGreyKeyed(d, kStride, p, kWidth, kRows); }},
+    {GreyGuarded, [](Sprite& s, auto d, auto p) { s.drawGreyGuarded(d, kStride, p, kWidth, kRows, kGuard); }},
+};
+
+TEST(BlendMembers, EachDrawsTheRuleOfItsOwnMode) {
+  fillPatternTables();
+  for (const auto& [mode, member] : kMembers) {
+    Sprite sprite;
+    giveImage(sprite, kImageWidth, kRows, scatter(kImageWidth * kRows, kKey, mode));
+    const Rect drawn{0, 0, kWidth, kRows};
+    sprite.setSourceRect(&drawn);
+    sprite.colorKey = kKey;
+    sprite.blendMode = mode;
+    Bytes buffer = scatter(kStride * kRows, kGuard, mode + 100);
+    const Bytes expected = referenceDraw(sprite, buffer, kStride, kRows, kLevel, kGuard);
+    member(sprite, buffer.data(), sprite.pixels);
+    EXPECT_EQ(buffer, expected) << "mode " << mode;
+  }
+}
+
 TEST(BlendDispatch, NumbersWithoutARoutineDrawNothing) {
   fillPatternTables();
   const Bytes before = scatter(32 * 16, 3, 9);
