@@ -59,7 +59,7 @@ int64_t queryTimerFrequency() {
 
 Display::Display() {
   for (int code = 0; code < 256; ++code) {
-    expandTable[code] = static_cast<uint16_t>(code | (code << 8));
+    expandTable[code] = wordOfCode(static_cast<uint8_t>(code));
   }
 }
 
