@@ -21,9 +21,10 @@ const char* const kImages[] = {"tile02", "role", "fire", "tile04"};
 std::vector<uint8_t> codesOf(const std::string& image) {
   std::ifstream in(std::string(DEMO_BIN_DIR) + "/data/" + image + ".bdi", std::ios::binary);
   const std::vector<uint8_t> file((std::istreambuf_iterator<char>(in)), {});
+  BdiHeader header;
   std::vector<uint8_t> codes;
   std::string error;
-  decodeBdiFile(file, codes, error);
+  decodeBdiFile(file, header, codes, error);
   return codes;
 }
 

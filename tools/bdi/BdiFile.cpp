@@ -56,8 +56,8 @@ bool parseBdiFile(const std::vector<uint8_t>& file, BdiHeader& header, std::stri
   return false;
 }
 
-bool decodeBdiFile(const std::vector<uint8_t>& file, std::vector<uint8_t>& codes, std::string& error) {
-  BdiHeader header;
+bool decodeBdiFile(const std::vector<uint8_t>& file, BdiHeader& header, std::vector<uint8_t>& codes,
+                   std::string& error) {
   if (!parseBdiFile(file, header, error)) {
     return false;
   }

@@ -18,5 +18,7 @@ std::vector<uint8_t> makeBdiFile(uint16_t width, uint16_t height, uint8_t method
 // as the engine's loader does; a refusal is told in error.
 bool parseBdiFile(const std::vector<uint8_t>& file, BdiHeader& header, std::string& error);
 
-// Decodes a checked file into its block of pixelSize bytes, width x height codes first.
-bool decodeBdiFile(const std::vector<uint8_t>& file, std::vector<uint8_t>& codes, std::string& error);
+// Checks a file as parseBdiFile does (filling header the same way) and decodes it into its block
+// of pixelSize bytes, width x height codes first.
+bool decodeBdiFile(const std::vector<uint8_t>& file, BdiHeader& header, std::vector<uint8_t>& codes,
+                   std::string& error);

@@ -199,7 +199,7 @@ int decodeCommand(const std::vector<std::string>& args) {
   if (!readFile(args[0], file, error)) {
     return fail(error);
   }
-  if (!parseBdiFile(file, header, error) || !decodeBdiFile(file, codes, error)) {
+  if (!decodeBdiFile(file, header, codes, error)) {
     return fail(args[0] + ": " + error);
   }
   if (header.width == 0 || header.height == 0) {
