@@ -30,15 +30,7 @@ bool FileLoader::readFile(const std::string& name, ByteBuffer& buffer) {
   }
   RegularFile file;
   int32_t length = 0;
-  if (!openMeasured(name, file, length) || !buffer.resize(length)) {
-    return false;
-  }
-  if (!file.read(0, buffer.data, static_cast<uint64_t>(length))) {
-    // A file that shrank, or delivers less than it measures, hands out no unread tail.
-    buffer.resize(0);
-    return false;
-  }
-  return true;
+  return openMeasured(name, file, length) && readRange(file, 0, length, buffer);
 }
 
 bool FileLoader::readFile(const std::string& name, uint8_t*& block, int32_t& size) {
@@ -47,15 +39,28 @@ bool FileLoader::readFile(const std::string& name, uint8_t*& block, int32_t& siz
   }
   RegularFile file;
   int32_t length = 0;
-  if (!openMeasured(name, file, length)) {
+  return openMeasured(name, file, length) && readRange(file, 0, length, block, size);
+}
+
+bool FileLoader::readRange(const RegularFile& file, uint64_t offset, int32_t count, ByteBuffer& buffer) {
+  if (!buffer.resize(count)) {
     return false;
   }
-  size = length;
-  block = new (std::nothrow) uint8_t[static_cast<size_t>(length)];
+  if (!file.read(offset, buffer.data, static_cast<uint64_t>(count))) {
+    // A file that shrank, or delivers less than it measures, hands out no unread tail.
+    buffer.resize(0);
+    return false;
+  }
+  return true;
+}
+
+bool FileLoader::readRange(const RegularFile& file, uint64_t offset, int32_t count, uint8_t*& block, int32_t& size) {
+  size = count;
+  block = new (std::nothrow) uint8_t[static_cast<size_t>(count)];
   if (!block) {
     return false;
   }
-  if (!file.read(0, block, static_cast<uint64_t>(length))) {
+  if (!file.read(offset, block, static_cast<uint64_t>(count))) {
     // The caller owns a block only on success.
     delete[] block;
     block = nullptr;

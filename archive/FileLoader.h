@@ -7,6 +7,7 @@
 
 class ByteBuffer;
 class FileSource;
+class RegularFile;
 
 /// What every resource loader is given: bound to a FileSource it forwards each read there
 /// (with no fallback to the disk); bound to none it reads the named file from disk, opening
@@ -26,6 +27,12 @@ public:
   /// owned by the caller (release with delete[]). On false the caller owns nothing: block is
   /// untouched when the file does not open, null otherwise.
   bool readFile(const std::string& name, uint8_t*& block, int32_t& size);
+
+  /// What both kinds of whole-file read end with, from disk or from an archive: count bytes at
+  /// offset of file into buffer, or into a new block (size is set to count first). A read that
+  /// falls short fails, leaving no unread tail in the buffer and no block with the caller.
+  static bool readRange(const RegularFile& file, uint64_t offset, int32_t count, ByteBuffer& buffer);
+  static bool readRange(const RegularFile& file, uint64_t offset, int32_t count, uint8_t*& block, int32_t& size);
 
   FileSource* source;  ///< where reads go; null for the disk
 };

@@ -2,10 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
-#include <new>
 #include <string_view>
 
-#include "archive/ByteBuffer.h"
+#include "archive/FileLoader.h"
 #include "archive/PackFormat.h"
 #include "archive/PackWalk.h"
 
@@ -145,33 +144,11 @@ bool PackArchive::locate(const std::string& name, uint64_t& offset, int32_t& siz
 bool PackArchive::readFile(const std::string& name, ByteBuffer& buffer) {
   uint64_t offset = 0;
   int32_t count = 0;
-  if (!locate(name, offset, count) || !buffer.resize(count)) {
-    return false;
-  }
-  if (!stream.read(offset, buffer.data, static_cast<uint64_t>(count))) {
-    // No unread tail is handed out; the caller sees false.
-    buffer.resize(0);
-    return false;
-  }
-  return true;
+  return locate(name, offset, count) && FileLoader::readRange(stream, offset, count, buffer);
 }
 
 bool PackArchive::readFile(const std::string& name, uint8_t*& block, int32_t& size) {
   uint64_t offset = 0;
   int32_t count = 0;
-  if (!locate(name, offset, count)) {
-    return false;
-  }
-  size = count;
-  block = new (std::nothrow) uint8_t[static_cast<size_t>(count)];
-  if (!block) {
-    return false;
-  }
-  if (!stream.read(offset, block, static_cast<uint64_t>(count))) {
-    // The caller owns a block only on success.
-    delete[] block;
-    block = nullptr;
-    return false;
-  }
-  return true;
+  return locate(name, offset, count) && FileLoader::readRange(stream, offset, count, block, size);
 }

@@ -5,16 +5,14 @@
 #include <algorithm>
 
 #include "packer/NativePath.h"
+#include "packer/Report.h"
 
 namespace {
 
 // A name that is no name on Windows: a backslash would be read as a separator (a file called
 // "..\secret" would stand for "../secret"), and control characters are refused there.
 bool unsafeName(const std::string& name) {
-  return std::any_of(name.begin(), name.end(), [](char c) {
-    unsigned char byte = static_cast<unsigned char>(c);
-    return byte == '\\' || byte < 0x20 || byte == 0x7F;
-  });
+  return std::any_of(name.begin(), name.end(), [](char c) { return c == '\\' || isControl(c); });
 }
 
 }  // namespace

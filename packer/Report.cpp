@@ -8,7 +8,6 @@ void report(const std::string& text) {
 }
 
 std::string printable(std::string name) {
-  std::replace_if(
-      name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }, '?');
+  std::replace_if(name.begin(), name.end(), isControl, '?');
   return name;
 }

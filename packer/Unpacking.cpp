@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <set>
@@ -157,10 +158,8 @@ bool isSafeEntryName(const std::string& name) {
   if (name.size() >= 2 && name[1] == ':') {
     return false;
   }
-  for (char c : name) {
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
-      return false;
-    }
+  if (std::any_of(name.begin(), name.end(), isControl)) {
+    return false;
   }
   size_t start = 0;
   while (start <= name.size()) {

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <string>
 
+#include "archive/PackFormat.h"
 #include "packer/Listing.h"
 #include "packer/Packing.h"
 #include "packer/Unpacking.h"
@@ -33,11 +34,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   std::string command = argv[1];
-  for (char& c : command) {
-    if (c >= 'A' && c <= 'Z') {
-      c = static_cast<char>(c - 'A' + 'a');
-    }
-  }
+  PackRecord::lowerName(command);
 
   if (command == "-p") {
     if (packArchive(argv[2], argv[3])) {

@@ -100,6 +100,18 @@ TEST_F(PackerInProcess, FileTurnedIntoAPipeAfterTheListingDoesNotBlock) {
   EXPECT_EQ(archive.str().substr(256), std::string(4, '\0'));
 }
 
+// A sysfs attribute measures 4096 bytes but delivers a few: its record's bytes become zeros, so
+// the archive no longer holds the tree and never takes its name.
+TEST_F(PackerInProcess, FileDeliveringLessThanListedFailsTheRun) {
+  const char* online = "/sys/devices/system/cpu/online";
+  if (access(online, R_OK) != 0) GTEST_SKIP() << "no sysfs";
+  fs::create_directories(dir / "data");
+  fs::create_symlink(online, dir / "data/online");
+  EXPECT_EQ(pack(PackLimits()),
+            "Packing Directory:data ...\nPacking File: data\\online ...\nPacked File: data\\online Failed!\n");
+  EXPECT_FALSE(fs::exists(dir / "data.pak"));
+}
+
 TEST(PackerNames, UnsafeNamesAreRecognised) {
   for (const char* safe : {"data", "data\\\\a", "a..b", "data\\.hidden", "data\\.\\x", "..x", "x..", "data\\a b"}) {
     EXPECT_TRUE(isSafeEntryName(safe)) << safe;
