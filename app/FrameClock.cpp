@@ -36,8 +36,9 @@ bool FrameClock::frameDue() const {
 }
 
 void FrameClock::waitForFrame() const {
-  if (frameDue()) return;
+  if (cap_ == 0 || !started_) return;
   const int64_t remaining = nextDue_ - now();
+  if (remaining <= 0) return;
   // Rounded up, so that the frame is due when the wait times out.
   const int64_t milliseconds = (remaining * 1000 + frequency_ - 1) / frequency_;
   MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(milliseconds), QS_ALLINPUT);

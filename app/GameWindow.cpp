@@ -182,8 +182,8 @@ int GameWindow::run(HINSTANCE instance, Game& game) {
 int GameWindow::loop() {
   MSG message;
   for (;;) {
-    if (PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE)) {
-      if (GetMessageA(&message, nullptr, 0, 0) == 0) return static_cast<int>(message.wParam);
+    if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) return static_cast<int>(message.wParam);
       TranslateMessage(&message);
       DispatchMessageA(&message);
     } else if (!active_) {

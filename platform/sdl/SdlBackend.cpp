@@ -106,10 +106,15 @@ void SdlBackend::destroyWindow(HWND window) {
   events.removeWindow(found->second->id());
   windows.erase(found);
   if (wasShown) {
-    bool otherShown = false;
-    for (const auto& entry : windows) otherShown = otherShown || entry.second->shown();
-    events.windowHidden(window, otherShown);
+    events.windowHidden(window, anyShown());
   }
+}
+
+bool SdlBackend::anyShown() const {
+  for (const auto& entry : windows) {
+    if (entry.second->shown()) return true;
+  }
+  return false;
 }
 
 void SdlBackend::showWindow(HWND window, bool visible, DWORD style) {
@@ -121,9 +126,7 @@ void SdlBackend::showWindow(HWND window, bool visible, DWORD style) {
     events.windowShown(window);
   } else {
     sdlWindow->hide();
-    bool otherShown = false;
-    for (const auto& entry : windows) otherShown = otherShown || entry.second->shown();
-    events.windowHidden(window, otherShown);
+    events.windowHidden(window, anyShown());
   }
 }
 
@@ -152,7 +155,7 @@ void SdlBackend::leaveFullScreen(HWND window) {
 void SdlBackend::present(HWND window, const platform::Picture& picture, bool) {
   SdlWindow* sdlWindow = sdlWindowOf(window);
   if (sdlWindow == nullptr) return;
-  sdlWindow->present(picture.pixels, picture.width, picture.height, picture.pitch, nullptr);
+  sdlWindow->present(picture.pixels, picture.width, picture.height, picture.pitch);
 }
 
 bool SdlBackend::syncToRefresh(HWND window) {

@@ -55,6 +55,8 @@ public:
 
 private:
   SdlBackend();
+  // Whether any of the windows is on the screen.
+  bool anyShown() const;
 
   GbkCodec codec;
   SdlInput events;

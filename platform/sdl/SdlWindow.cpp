@@ -62,10 +62,6 @@ void SdlWindow::hide() {
   isShown = false;
 }
 
-void SdlWindow::setTitle(const char* titleUtf8) {
-  if (window != nullptr) SDL_SetWindowTitle(window, titleUtf8);
-}
-
 void SdlWindow::setFramed(bool framed) {
   if (window == nullptr) return;
   if (isFullScreen) {
@@ -96,14 +92,6 @@ void SdlWindow::resize(int width, int height) {
   SDL_SetWindowSize(window, width, height);
   pictureWidth = width;
   pictureHeight = height;
-}
-
-void SdlWindow::position(int* x, int* y) const {
-  int px = 0;
-  int py = 0;
-  if (window != nullptr) SDL_GetWindowPosition(window, &px, &py);
-  if (x != nullptr) *x = px;
-  if (y != nullptr) *y = py;
 }
 
 void SdlWindow::clientSize(int* width, int* height) const {
@@ -191,7 +179,7 @@ bool SdlWindow::ensureTexture(int width, int height) {
   return texture != nullptr;
 }
 
-bool SdlWindow::present(const uint16_t* pixels, int width, int height, int pitch, const SDL_Rect* dest) {
+bool SdlWindow::present(const uint16_t* pixels, int width, int height, int pitch) {
   if (renderer == nullptr || pixels == nullptr || width <= 0 || height <= 0) return false;
   if (pitch < width * 2) return false;
   if (!ensureTexture(width, height)) return false;
@@ -209,10 +197,8 @@ bool SdlWindow::present(const uint16_t* pixels, int width, int height, int pitch
   SDL_UnlockTexture(texture);
 
   SDL_RenderClear(renderer);
-  // In full screen the logical size maps the whole picture onto the screen; windowed, the
-  // destination is in client pixels, so the renderer must not scale on its own.
-  const SDL_Rect* targetRect = isFullScreen ? nullptr : dest;
-  if (SDL_RenderCopy(renderer, texture, nullptr, targetRect) != 0) return false;
+  // In full screen the logical size maps the whole picture onto the screen.
+  if (SDL_RenderCopy(renderer, texture, nullptr, nullptr) != 0) return false;
   SDL_RenderPresent(renderer);
   return true;
 }

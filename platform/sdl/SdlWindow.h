@@ -26,11 +26,9 @@ public:
   void hide();
   bool shown() const { return isShown; }
 
-  void setTitle(const char* titleUtf8);
   void setFramed(bool framed);
   void move(int x, int y);
   void resize(int width, int height);
-  void position(int* x, int* y) const;
   void clientSize(int* width, int* height) const;
 
   // Desktop full screen: the window covers the screen and pictures of width x height are
@@ -41,10 +39,9 @@ public:
   bool fullScreen() const { return isFullScreen; }
   bool framed() const { return isFramed; }
 
-  // Shows a picture of width x height RGB565 pixels, rows pitch bytes apart. With a
-  // destination rectangle (client coordinates; ignored in full screen) the picture is
-  // scaled into it, otherwise into the whole client area.
-  bool present(const uint16_t* pixels, int width, int height, int pitch, const SDL_Rect* dest);
+  // Shows a picture of width x height RGB565 pixels, rows pitch bytes apart, scaled into the
+  // whole client area (full screen: the logical size).
+  bool present(const uint16_t* pixels, int width, int height, int pitch);
 
   // A position in window coordinates, as SDL's mouse events give it, as a pixel of the picture the
   // window shows: windowed, of the client area at the size the program gave it however large the

@@ -26,7 +26,6 @@ public:
 
   // Fixed frame rate: a virtual clock that shows frame n at start + n / framesPerSecond seconds.
   void setFixedFrameRate(int framesPerSecond);
-  int fixedFrameRate() const { return fixedFramesPerSecond_; }
   void onFramePresented();
 
 private:

@@ -216,7 +216,7 @@ HRESULT DirectDrawDevice::WaitForVerticalBlank(DWORD dwFlags, HANDLE hEvent) {
   } else if (!backend().syncToRefresh(window_ ? window_ : windowManager().mainWindow())) {
     result = DDERR_UNSUPPORTED;
   }
-  callLog().addResult("WaitForVerticalBlank", formatArgs("flags=0x%x", dwFlags), result);
+  if (callLog().enabled()) callLog().addResult("WaitForVerticalBlank", formatArgs("flags=0x%x", dwFlags), result);
   return result;
 }
 

@@ -41,16 +41,6 @@ std::string lowerCase(const std::string& text) {
   return lower;
 }
 
-bool parseNumber(const std::string& text, uint64_t limit, uint64_t& number) {
-  if (text.empty() || text.size() > 12) return false;
-  number = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') return false;
-    number = number * 10 + static_cast<uint64_t>(c - '0');
-  }
-  return number <= limit;
-}
-
 // A key by its character or name: its KeyDown event (key and character).
 bool parseKey(const std::string& what, BackendEvent& down) {
   down = BackendEvent{};
@@ -139,6 +129,16 @@ bool parseWhat(const std::string& what, std::vector<BackendEvent>& events) {
 }
 
 }  // namespace
+
+bool parseNumber(const std::string& text, uint64_t limit, uint64_t& number) {
+  if (text.empty() || text.size() > 12) return false;
+  number = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return false;
+    number = number * 10 + static_cast<uint64_t>(c - '0');
+  }
+  return number <= limit;
+}
 
 bool parseInputScript(const std::string& text, std::vector<ScriptedInput>& script, std::string& error) {
   // Items are split at commas; a piece without a colon is the Y of the item before it ("X,Y").

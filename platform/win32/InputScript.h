@@ -25,6 +25,9 @@ struct ScriptedInput {
   std::vector<BackendEvent> events;
 };
 
+// Decimal digits only, at most 12 of them, up to `limit`; `number` is undefined on failure.
+bool parseNumber(const std::string& text, uint64_t limit, uint64_t& number);
+
 // Appends the items of `text` to `script`. False, with the offending item in `error`, when the
 // text is not such a list; `script` then holds the items before it.
 bool parseInputScript(const std::string& text, std::vector<ScriptedInput>& script, std::string& error);

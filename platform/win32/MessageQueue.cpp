@@ -38,6 +38,11 @@ UINT buttonMessage(BackendEvent::Button button, bool down) {
   }
 }
 
+// Whether a message id lies in a filter's range; 0 to 0 takes every message.
+bool inRange(UINT id, UINT first, UINT last) {
+  return (first == 0 && last == 0) || (id >= first && id <= last);
+}
+
 bool isMove(const BackendEvent& event) {
   return event.type == BackendEvent::Type::MouseMove;
 }
@@ -56,8 +61,7 @@ bool MessageQueue::passes(const MSG& message, HWND window, UINT first, UINT last
   } else if (window && message.hwnd != window) {
     return false;
   }
-  if (first == 0 && last == 0) return true;
-  return message.message >= first && message.message <= last;
+  return inRange(message.message, first, last);
 }
 
 void MessageQueue::post(HWND window, UINT messageId, WPARAM wParam, LPARAM lParam) {
@@ -170,7 +174,7 @@ bool MessageQueue::peek(MSG& message, HWND window, UINT first, UINT last, bool r
     }
     return true;
   }
-  if (quitPosted_ && (first == 0 && last == 0 ? true : (WM_QUIT >= first && WM_QUIT <= last))) {
+  if (quitPosted_ && inRange(WM_QUIT, first, last)) {
     message = MSG{};
     message.message = WM_QUIT;
     message.wParam = static_cast<WPARAM>(quitCode_);
@@ -178,7 +182,7 @@ bool MessageQueue::peek(MSG& message, HWND window, UINT first, UINT last, bool r
     if (remove) quitPosted_ = false;
     return true;
   }
-  if (first == 0 && last == 0 ? true : (WM_TIMER >= first && WM_TIMER <= last)) {
+  if (inRange(WM_TIMER, first, last)) {
     HWND filter = window == reinterpret_cast<HWND>(-1) ? nullptr : window;
     if (timers_.takeDue(filter, systemClock().now(), remove, message)) return true;
   }

@@ -32,7 +32,6 @@ public:
 
   void post(HWND window, UINT messageId, WPARAM wParam, LPARAM lParam);
   void postQuit(int exitCode);
-  bool quitPosted() const { return quitPosted_; }
 
   // The character TranslateMessage should post for a WM_KEYDOWN just taken from the queue.
   uint32_t characterOfKey(const MSG& keyDown) const;

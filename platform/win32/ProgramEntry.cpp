@@ -81,13 +81,8 @@ bool optionValue(int argc, char** argv, int& index, const char* name, std::strin
 }
 
 bool parseCount(const std::string& text, uint64_t limit, uint64_t& count) {
-  if (text.empty() || text.size() > 12) return false;
   uint64_t value = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') return false;
-    value = value * 10 + static_cast<uint64_t>(c - '0');
-  }
-  if (value == 0 || value > limit) return false;
+  if (!parseNumber(text, limit, value) || value == 0) return false;
   count = value;
   return true;
 }

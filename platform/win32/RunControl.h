@@ -10,7 +10,6 @@ public:
   void onFrame();
   uint64_t frames() const { return frames_; }
   void endAfterFrames(uint64_t frames) { limit_ = frames; }
-  uint64_t frameLimit() const { return limit_; }
   void reset();
 
 private:

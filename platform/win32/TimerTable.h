@@ -22,7 +22,6 @@ public:
   bool takeDue(HWND filter, int64_t nowTicks, bool remove, MSG& message);
   // The earliest due time, or -1 when there are no timers.
   int64_t nextDue() const;
-  bool empty() const { return timers_.empty(); }
   void clear() { timers_.clear(); }
 
 private:

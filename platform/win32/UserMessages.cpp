@@ -46,7 +46,10 @@ DWORD WINAPI MsgWaitForMultipleObjects(DWORD nCount, const HANDLE* pHandles, BOO
   (void)pHandles;
   (void)fWaitAll;
   (void)dwWakeMask;  // any message or input wakes the thread
-  callLog().add("MsgWaitForMultipleObjects", formatArgs("count=%u milliseconds=%u", nCount, dwMilliseconds));
+  // A frame-paced loop waits here every frame: nothing is formatted unless the log records.
+  if (callLog().enabled()) {
+    callLog().add("MsgWaitForMultipleObjects", formatArgs("count=%u milliseconds=%u", nCount, dwMilliseconds));
+  }
   if (nCount != 0) return WAIT_FAILED;  // there are no other objects to wait on here
   return messageQueue().waitFor(dwMilliseconds) ? WAIT_OBJECT_0 : WAIT_TIMEOUT;
 }

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "app/Game.h"
 #include "platform/headless/HeadlessControl.h"
@@ -32,6 +33,8 @@ public:
     if (now.QuadPart < layer::kClockFrequency) ++firstSecondFrames;
     if (now.QuadPart >= 2 * layer::kClockFrequency) PostQuitMessage(5);
     if (GameWindow::keyDown(VK_LEFT)) ++leftHeldFrames;
+    steps.push_back(elapsedSeconds);
+    if (updates == stallAfterUpdates) layer::advanceMilliseconds(1000);  // a breakpoint, say
   }
   void draw(Display&) override {}
   void tearDown() override { tornDown = true; }
@@ -51,6 +54,8 @@ public:
   int leftHeldFrames = 0;
   int64_t firstTicks = 0, lastTicks = 0;
   double elapsedSum = 0;
+  std::vector<double> steps;
+  int stallAfterUpdates = -1;
   std::string log;
 };
 
@@ -106,6 +111,25 @@ TEST(GameWindow, InputReachesTheGameInBackBufferPixelsAndEscapeQuits) {
   EXPECT_EQ(game.log, "move 0 10,20;press 1 639,479;down 37 0,0;again 37 0,0;up 37 0,0;release 1 320,0;down 27 0,0;");
   EXPECT_EQ(game.leftHeldFrames, 3);
   EXPECT_EQ(layer::presentedFrames(), 6u);
+}
+
+TEST(GameWindow, AStallMovesTheGameAQuarterSecondAndTheFirstFrameAfterAnInactiveSpellNotAtAll) {
+  layer::reset();
+  layer::useVirtualClock();
+  // The fourth frame stalls for a second; the application is inactive from the sixth frame to 1.5 s.
+  platform::BackendEvent activation{Type::Activate};
+  headless::postAfterFrames(6, activation);
+  activation.active = true;
+  headless::postAtMilliseconds(1500, activation);
+  RecordingGame game;
+  game.stallAfterUpdates = 4;
+  EXPECT_EQ(runGame(game, FramePacing::Capped), 5);
+  ASSERT_GT(game.steps.size(), 7u);
+  EXPECT_NEAR(game.steps[3], 1.0 / 60, 1e-3);
+  EXPECT_EQ(game.steps[4], FrameClock::kMaxStepSeconds);
+  EXPECT_NEAR(game.steps[5], 1.0 / 60, 1e-3);
+  EXPECT_EQ(game.steps[6], 0.0);
+  EXPECT_NEAR(game.steps[7], 1.0 / 60, 1e-3);
 }
 
 TEST(GameWindow, AGameThatCannotSetUpEndsTheRunWithOneAndNoFrame) {
