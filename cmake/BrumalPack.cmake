@@ -89,7 +89,6 @@ function(brumal_add_pack)
   endwhile()
 
   set(names)
-  set(made)
   if(pictures)
     brumal_find_tool(bdi bdi)
   endif()

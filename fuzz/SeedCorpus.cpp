@@ -93,7 +93,7 @@ void fontSeeds() {
     Bytes file(BitmapFontHeader::kSize + 2 * header.wordCount);
     header.write(file.data());
     for (uint32_t i = 0; i < header.wordCount; ++i)
-      writeLe16(&file[12 + 2 * i], static_cast<uint16_t>(0x9E37 * (i + 1)));
+      writeLe16(&file[BitmapFontHeader::kSize + 2 * i], static_cast<uint16_t>(0x9E37 * (i + 1)));
     Bytes control = f.control;
     control[6] = static_cast<uint8_t>(f.text.size());
     put(root / "font_fuzz" / std::to_string(f.cellWidth), join(join(control, file), f.text));

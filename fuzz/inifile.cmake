@@ -1,2 +1,2 @@
 # The settings reader alone, without the rest of the demo library.
-brumal_fuzzer(inifile_fuzz SOURCES IniFileFuzz.cpp ${PROJECT_SOURCE_DIR}/demo/IniFile.cpp LIBS archive)
+brumal_fuzzer(inifile_fuzz SOURCES IniFileFuzz.cpp LIBS inifile)

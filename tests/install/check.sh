@@ -65,6 +65,15 @@ step_install() {
   # pick-up effect and the hero walking to the click.
   project "$tree/examples/game" prints "gems: score 1" "frame: 0xf13da4cc1b0abd3b" -- ./game "${run[@]}" 80 \
     --keys 20:down:Right,60:up:Right,62:down:left:100,400,63:up:left:100,400
+  # The launcher runs the demo in its data folder; a relative screenshot still lands here, in
+  # both spellings of the option (the demo ends with status 1 as always).
+  (cd "$work" && "$prefix/bin/brumal-demo" "${run[@]}" 1 --screenshot one.png
+    "$prefix/bin/brumal-demo" "${run[@]}" 1 --screenshot=two.png) >"$work/log" 2>&1
+  if [ -s "$work/one.png" ] && [ -s "$work/two.png" ]; then
+    pass "brumal-demo writes --screenshot FILE and --screenshot=FILE where it was started"
+  else
+    fail "brumal-demo --screenshot with a relative name"
+  fi
   local flags
   if flags=$(PKG_CONFIG_PATH=$prefix/lib/pkgconfig pkg-config --cflags --libs brumal 2>"$work/log") &&
     g++ -std=c++17 "$here/consumer/game.cpp" -o "$work/consumer/game-pc" $flags >"$work/log" 2>&1 &&
