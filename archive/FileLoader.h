@@ -32,6 +32,7 @@ public:
   /// offset of file into buffer, or into a new block (size is set to count first). A read that
   /// falls short fails, leaving no unread tail in the buffer and no block with the caller.
   static bool readRange(const RegularFile& file, uint64_t offset, int32_t count, ByteBuffer& buffer);
+  /// The same into a new block, which the caller owns on true.
   static bool readRange(const RegularFile& file, uint64_t offset, int32_t count, uint8_t*& block, int32_t& size);
 
   FileSource* source;  ///< where reads go; null for the disk
